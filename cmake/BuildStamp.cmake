@@ -1,0 +1,18 @@
+# Writes the build time stamp header; run at every build, rewrites the file only
+# when the minute changed so that nothing else recompiles needlessly.
+string(TIMESTAMP year "%Y")
+string(TIMESTAMP month "%m")
+string(TIMESTAMP day "%d")
+string(TIMESTAMP hour "%H")
+string(TIMESTAMP minute "%M")
+math(EXPR minor "${month} * 100 + ${day}")
+math(EXPR revision "${hour} * 100 + ${minute}")
+set(content "// Generated at build time\n#pragma once\n#define TRELVO_VERSION_MAJOR ${year}\n#define TRELVO_VERSION_MINOR ${minor}\n#define TRELVO_VERSION_REVISION ${revision}\n")
+if(EXISTS "${OUT}")
+    file(READ "${OUT}" old)
+else()
+    set(old "")
+endif()
+if(NOT old STREQUAL content)
+    file(WRITE "${OUT}" "${content}")
+endif()

@@ -1,0 +1,1 @@
+// Anchor of the test-support library: its fakes are header-only.
