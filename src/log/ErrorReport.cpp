@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "shell/ProgramState.h"
+#include "util/Blanks.h"
 
 #include <limits>
 
@@ -21,8 +22,6 @@ qint32 reducedNumber(qint32 number, bool* reduced) {
     *reduced = t > 0 && t < 65535;
     return *reduced ? static_cast<qint32>(t) : number;
 }
-
-bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
 
 } // namespace
 

@@ -45,12 +45,16 @@ QString PathSpace::resolveRoot(const QString& commandLineRoot) {
     return QDir::cleanPath(data + QStringLiteral("/trelvo"));
 }
 
-QString PathSpace::startupFolder() {
+QString PathSpace::userProfileFolder() {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty()) {
         user = QStringLiteral("Default");
     }
-    return QStringLiteral("C:\\Users\\") + user +
+    return QStringLiteral("C:\\Users\\") + user;
+}
+
+QString PathSpace::startupFolder() {
+    return userProfileFolder() +
            QStringLiteral("\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup");
 }
 
@@ -74,6 +78,7 @@ void PathSpace::addMount(const QString& windowsFolder, const QString& nativeFold
         m.windowsParts << p.toLower();
     }
     m.nativeFolder = QDir::cleanPath(nativeFolder);
+    m_mounts.removeIf([&](const Mount& old) { return old.windowsParts == m.windowsParts; });
     // Longest mounts first, so that the most specific one wins.
     auto at = m_mounts.begin();
     while (at != m_mounts.end() && at->windowsParts.size() >= m.windowsParts.size()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/SiteParameters.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QtGlobal>
@@ -22,6 +24,9 @@ struct ProgramState {
     QDateTime PbDDateDemarrage;
     QString PbSFormatDate = QStringLiteral("dd/MM/yyyy");
     QString PbSFormatHeure = QStringLiteral("HH:MM:SS");
+
+    // The site read from the suite's configuration (base 0 is the working base).
+    SiteParameters PbTParametresSite;
 
     // Operating-system family recognised by GetOSDisplayString (0 until set).
     qint32 PbLVersionWindows = 0;

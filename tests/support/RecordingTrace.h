@@ -1,6 +1,7 @@
 #pragma once
 
 #include "log/TraceSink.h"
+#include "util/Blanks.h"
 
 #include <QStringList>
 
@@ -15,7 +16,7 @@ public:
 
     void TraceLog(qint16, qint16, const QString& message, bool incident, qint16 incidentNumber,
                   bool) override {
-        if (message.trimmed().isEmpty()) {
+        if (isBlank(message)) {
             return;
         }
         m_lines.push_back({message, incident || incidentNumber >= 0});

@@ -1,0 +1,51 @@
+# The two commands: `make run` and `make test`. Both install what they need first.
+BUILD        ?= build
+ASAN_BUILD   ?= build-asan
+FUZZ_BUILD   ?= build-fuzz
+ARGS         ?=
+FUZZ_SECONDS ?= 60
+
+# CI builds treat warnings as errors.
+ifeq ($(CI),true)
+WERROR := -DTRELVO_WERROR=ON
+endif
+
+.PHONY: deps build run test test-sanitize fuzz format clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja $(WERROR)
+	cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/src/KZ3_Trelvo --headless $(ARGS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure
+
+# The suite again under AddressSanitizer and UndefinedBehaviorSanitizer, stopping
+# at the first error.
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVO_SANITIZE=ON -DTRELVO_WERROR=ON
+	cmake --build $(ASAN_BUILD)
+	ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure --stop-on-failure
+
+# libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVO_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) --target fuzz_player_message
+	mkdir -p $(FUZZ_BUILD)/corpus/player_message
+	$(FUZZ_BUILD)/fuzz/fuzz_player_message -max_len=65536 -max_total_time=$(FUZZ_SECONDS) \
+	    $(FUZZ_BUILD)/corpus/player_message fuzz/corpus/player_message
+
+format: deps
+	cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) --target format
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,335 @@
+#include "log/DailyTraceLog.h"
+
+#include "log/ErrorTrap.h"
+#include "platform/Clock.h"
+#include "platform/PathSpace.h"
+#include "shell/Fields.h"
+#include "shell/ProgramState.h"
+#include "util/Blanks.h"
+#include "util/NumberReading.h"
+#include "util/TextFormat.h"
+#include "util/UptimeCounter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString BannerPrefix = QStringLiteral("==:==:==:====:=:=:=:");
+constexpr qint64 MsPerDay = 24LL * 3600 * 1000;
+
+void appendTwoDigits(QString& out, int value) {
+    out += QChar(u'0' + value / 10);
+    out += QChar(u'0' + value % 10);
+}
+
+// "HH:MM:SS:mmm", the time column of a trace line.
+QString timeColumn(const QTime& t) {
+    QString out;
+    out.reserve(40);
+    appendTwoDigits(out, t.hour());
+    out += QLatin1Char(':');
+    appendTwoDigits(out, t.minute());
+    out += QLatin1Char(':');
+    appendTwoDigits(out, t.second());
+    out += QLatin1Char(':');
+    const int ms = t.msec();
+    out += QChar(u'0' + ms / 100);
+    appendTwoDigits(out, ms % 100);
+    return out;
+}
+
+// The incident list shows the message trimmed, without its leading colons.
+QString incidentText(const QString& message) {
+    QString text = trimBlanks(message);
+    qsizetype colons = 0;
+    while (colons < text.size() && text.at(colons) == QLatin1Char(':')) {
+        ++colons;
+    }
+    return text.mid(colons);
+}
+
+// An error report that goes nowhere, for the date helper when no report is wired.
+class DiscardErrors final : public ErrorReporter {
+public:
+    void report(const QString&, qint32, const AppError&) override {}
+};
+
+} // namespace
+
+DailyTraceLog::DailyTraceLog(ProgramState& state, const Clock& clock, UptimeCounter& uptime,
+                             const PathSpace& paths, TraceLogLists lists, TraceBannerFacts& facts)
+    : m_state(state), m_clock(clock), m_uptime(uptime), m_paths(paths), m_lists(lists),
+      m_facts(facts) {}
+
+QString DailyTraceLog::linePrefix(qint16 marker1, qint16 marker2) {
+    QString prefix = timeColumn(m_clock.localDateTime().time());
+    prefix += QStringLiteral(" :");
+    if (marker1 == -2 && marker2 == -2) {
+        prefix += QStringLiteral("Debug:");
+    } else {
+        prefix += marker1 < 0 ? QStringLiteral(" :") : QString::number(marker1) + QLatin1Char(':');
+        if (marker2 < 0) {
+            prefix += QStringLiteral(" :");
+        } else if (marker2 <= 9) {
+            prefix += QChar(u'0' + marker2);
+            prefix += QLatin1Char(':');
+        } else {
+            prefix += QChar(char16_t(marker2 + 55));
+            prefix += QLatin1Char(':');
+        }
+    }
+
+    // Elapsed column: short gaps add up until they pass 20 ms.
+    const qint64 now = m_uptime.TickCountMilliSec();
+    const qint64 elapsed = now - m_reference;
+    if (m_reference == 0) {
+        prefix += QStringLiteral("    :");
+        m_reference = now;
+    } else if (elapsed <= 20) {
+        prefix += QStringLiteral("    :");
+    } else if (elapsed <= 9999) {
+        prefix += QString::number(elapsed).rightJustified(4, QLatin1Char(' '));
+        prefix += QLatin1Char(':');
+        m_reference = now;
+    } else {
+        prefix += QStringLiteral("xxxx:");
+        m_reference = now;
+    }
+    return prefix;
+}
+
+QString DailyTraceLog::todayFileName() const {
+    return m_clock.localDateTime().date().toString(QStringLiteral("yyyyMMdd"));
+}
+
+QString DailyTraceLog::logFolder() const { return m_state.PbTParametresSite.Base[0].Dossier_Histo; }
+
+void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& message, bool incident,
+                             qint16 incidentNumber, bool writeAllowed) {
+    if (m_state.PbBFermetureApplication && !m_state.PbBFrmSetupChargee) {
+        return; // closing, and the settings window is gone
+    }
+    if (isBlank(message)) {
+        return;
+    }
+    QString prefix = linePrefix(marker1, marker2);
+
+    const bool setupLoaded = m_state.PbBFrmSetupChargee;
+    if (setupLoaded) {
+        if (!m_lists.ListeLogTemp.isEmpty()) {
+            for (const QString& row : m_lists.ListeLogTemp.rows()) {
+                m_lists.ListeLog.addItem(row);
+            }
+            m_lists.ListeLogTemp.clear();
+        }
+        if (m_lists.ListeLog.isEmpty()) {
+            prefix = RemplaceChaine(prefix, QStringLiteral("*"), 1, 1);
+        }
+        m_lists.ListeLog.addItem(prefix + message);
+        dropOldestWaiting(m_lists.ListeLog);
+    } else {
+        if (m_lists.ListeLogTemp.isEmpty()) {
+            prefix = RemplaceChaine(prefix, QStringLiteral("*"), 1, 1);
+        }
+        m_lists.ListeLogTemp.addItem(prefix + message);
+        dropOldestWaiting(m_lists.ListeLogTemp);
+    }
+
+    const bool automaticWrite = !m_writing && m_uptime.TickCountMilliSec() >= m_retryAfter;
+    if (incident || incidentNumber >= 0) {
+        m_lists.ListeIncidents.addCapped(
+            m_clock.localDateTime().toString(QStringLiteral("dd/MM")) + QLatin1Char(' ') + prefix +
+            incidentText(message));
+        m_lists.CheckIncidents.setValue(1);
+        if (setupLoaded && writeAllowed && automaticWrite) {
+            TraceLogForce(m_lists.ListeLog); // incidents reach the file at once
+            return;
+        }
+    }
+
+    if (setupLoaded && writeAllowed && automaticWrite && !isBlank(logFolder())) {
+        const double batch = Val(m_lists.TexteLogNbMaxlignes.text()).value_or(0.0);
+        if (batch <= m_lists.ListeLog.count()) {
+            TraceLogForce(m_lists.ListeLog);
+        }
+    }
+}
+
+void DailyTraceLog::TraceLogForce(ListField& list) {
+    QString fileName;
+    TraceLogForce(list, fileName);
+}
+
+void DailyTraceLog::TraceLogForce(ListField& list, QString& fileName) {
+    if (m_writing) {
+        return; // a line logged while a batch is written goes with the next batch
+    }
+    const QDateTime now = m_clock.localDateTime();
+    const QString today = now.toString(QStringLiteral("dd/MM/yyyy"));
+    if (list.isEmpty() && m_lastBannerDate == today) {
+        return;
+    }
+    DiscardErrors discard;
+    ErrorReporter& errors = m_errors ? *m_errors : discard;
+    if (isBlank(fileName)) {
+        fileName = D2S(now.date(), m_clock, errors);
+    }
+
+    m_writing = true;
+    const bool written = writeBatch(list, fileName, now);
+    m_writing = false;
+
+    m_retryAfter = written ? 0 : m_uptime.TickCountMilliSec() + RetryDelayMs;
+    if (m_lastPurgeDate != today) {
+        purgeOldFiles(now.date());
+    }
+}
+
+bool DailyTraceLog::writeBatch(ListField& list, const QString& fileName, const QDateTime& now) {
+    const QString today = now.toString(QStringLiteral("dd/MM/yyyy"));
+    const QString native = m_paths.toNative(logFolder() + fileName + QStringLiteral(".Log"));
+
+    QByteArray out;
+    const bool banner = m_lastBannerDate != today;
+    if (banner) {
+        out += bannerText();
+        giveRebootWarnings(); // queued in the list, so they go with this batch
+    }
+    const int rows = list.count();
+    out.reserve(out.size() + rows * 80);
+    for (int i = 0; i < rows; ++i) {
+        out += toWindows1252(list.at(i));
+        out += "\r\n";
+    }
+
+    QDir().mkpath(QFileInfo(native).absolutePath());
+    QFile file(native);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        fail("TraceLogForce", 40, 75);
+        return false;
+    }
+    if (file.write(out) != out.size() || !file.flush()) {
+        fail("TraceLogForce", 60, 61);
+        return false;
+    }
+    file.close();
+
+    if (banner) {
+        m_lastBannerDate = today;
+    }
+    list.removeFirst(rows);
+    return true;
+}
+
+QByteArray DailyTraceLog::bannerText() {
+    const QString rule = BannerPrefix + QString(43, QLatin1Char('='));
+    const double theme = Val(m_facts.themeActiveValue()).value_or(0.0);
+    const QString lines[] = {
+        rule,
+        BannerPrefix + QStringLiteral("System started since ") + uptimeText(m_uptime.TickCountMilliSec()),
+        BannerPrefix + QStringLiteral("App.Version: ") + m_facts.version(),
+        BannerPrefix + QStringLiteral("App.ExeName: ") + m_facts.executable(),
+        BannerPrefix + QStringLiteral("App.ProductName: ") + m_facts.productName(),
+        BannerPrefix + QStringLiteral("Computer.Name: ") + m_facts.computerName(),
+        BannerPrefix + QStringLiteral("ActiveTheme: ") +
+            (theme == 0.0 ? QStringLiteral("WinClassic") : QStringLiteral("WinXP")),
+        BannerPrefix + QStringLiteral("Operating System: ") + m_facts.operatingSystem(),
+        rule,
+    };
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += toWindows1252(line);
+        out += "\r\n";
+    }
+    return out;
+}
+
+void DailyTraceLog::giveRebootWarnings() {
+    const qint64 days = m_uptime.TickCountMilliSec() / MsPerDay;
+    if (days <= 45) {
+        return;
+    }
+    if (!m_warned45) {
+        m_warned45 = true;
+        TraceLog(-1, -1, QStringLiteral("Reboot needed because computer started since more 45 days"),
+                 true, 0);
+    }
+    if (days > 48 && !m_warned48) {
+        m_warned48 = true;
+        TraceLog(-1, -1, QStringLiteral("Reboot needed because computer started since more 48 days"),
+                 true, 0);
+    }
+}
+
+void DailyTraceLog::dropOldestWaiting(ListField& list) {
+    if (list.count() <= MaxWaitingLines) {
+        return;
+    }
+    // Drop a tenth at a time, so the warning is rare and never itself overflows.
+    const int excess = list.count() - MaxWaitingLines * 9 / 10;
+    list.removeFirst(excess);
+    TraceLog(-1, -1,
+             QStringLiteral("Warning: TraceLog: ") + QString::number(excess) +
+                 QStringLiteral(" lines dropped: the log file could not be written"));
+}
+
+void DailyTraceLog::purgeOldFiles(const QDate& today) {
+    DiscardErrors discard;
+    ErrorReporter& errors = m_errors ? *m_errors : discard;
+    const QString limit = D2S(today.addDays(-45), m_clock, errors);
+    const QString folder = logFolder();
+    const QDir dir(m_paths.toNative(folder));
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QString& name : names) {
+        RepFicExt parts;
+        EclateRepFicExt(name, parts);
+        if (parts.Ext.compare(QLatin1String(".Log"), Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        if (parts.Fic < limit) {
+            if (m_deleteFile) {
+                m_deleteFile(folder + name, QStringLiteral("Lib_Public:TraceLogForce"));
+            } else {
+                QFile::remove(dir.filePath(name));
+            }
+        }
+    }
+    m_lastPurgeDate = today.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+void DailyTraceLog::fail(const char* procedure, qint32 line, qint32 number) {
+    if (m_errors) {
+        ErrorTrap trap(*m_errors, QStringLiteral("Lib_Public:") + QLatin1String(procedure));
+        trap.at(line);
+        trap.fail(AppError::runtime(number));
+    }
+}
+
+QString DailyTraceLog::uptimeText(qint64 milliseconds) {
+    const double s = double(milliseconds) / 1000.0;
+    qint64 minutes = qint64(s / 60.0);
+    const qint64 seconds = qint64(RoundHalfEven(s)) % 60;
+    qint64 hours = 0;
+    qint64 days = 0;
+    if (minutes >= 60) {
+        hours = minutes / 60;
+        minutes %= 60;
+    }
+    if (hours >= 24) {
+        days = hours / 24;
+        hours %= 24;
+    }
+    QString text;
+    if (days > 0) {
+        text += QString::number(days) + QStringLiteral(" D ") + QString::number(hours) +
+                QStringLiteral(" H ");
+    } else if (hours > 0) {
+        text += QString::number(hours) + QStringLiteral(" H ");
+    }
+    text += QString::number(minutes) + QStringLiteral(" Min ") + QString::number(seconds) +
+            QStringLiteral(" Sec");
+    return text;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "log/TraceSink.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class CheckField;
+class Clock;
+class ErrorReporter;
+class ListField;
+class PathSpace;
+class TextField;
+class UptimeCounter;
+struct ProgramState;
+
+// What the day banner tells about the machine and the program.
+class TraceBannerFacts {
+public:
+    virtual ~TraceBannerFacts() = default;
+    virtual QString version() = 0;         // "YYYY.MMDD.HHMM"
+    virtual QString executable() = 0;      // program folder + executable name + ".exe"
+    virtual QString productName() = 0;
+    virtual QString computerName() = 0;
+    virtual QString themeActiveValue() = 0; // the desktop theme flag as stored, "" when missing
+    virtual QString operatingSystem() = 0;
+};
+
+// The window controls the trace log writes into.
+struct TraceLogLists {
+    ListField& ListeLogTemp;        // lines held until the settings window is loaded
+    ListField& ListeLog;            // lines not yet written to the file
+    TextField& TexteLogNbMaxlignes; // number of buffered lines that triggers a write
+    ListField& ListeIncidents;      // the main window's incident list
+    CheckField& CheckIncidents;     // the incident indicator
+};
+
+// The trace log: timestamped lines, buffered and appended in batches to one file a
+// day (named yyyymmdd.Log) in the program's log folder, each day's first write
+// starting with a banner; files older than 45 days are purged; incident lines go to
+// the incident list at once and force a write.
+//
+// A batch that cannot be written stays in the buffer and goes with the next write
+// that succeeds; beyond MaxWaitingLines the oldest lines are dropped, and the log
+// says how many.
+class DailyTraceLog final : public TraceSink {
+public:
+    static constexpr int MaxWaitingLines = 100000;
+    static constexpr qint64 RetryDelayMs = 1000; // between automatic retries of a failed write
+
+    DailyTraceLog(ProgramState& state, const Clock& clock, UptimeCounter& uptime,
+                  const PathSpace& paths, TraceLogLists lists, TraceBannerFacts& facts);
+
+    void setErrorReporter(ErrorReporter* errors) { m_errors = errors; }
+    // File_Delete(windows path, caller name) for the purge of old files.
+    void setFileDeleter(std::function<bool(const QString&, const QString&)> deleter) {
+        m_deleteFile = std::move(deleter);
+    }
+
+    void TraceLog(qint16 marker1, qint16 marker2, const QString& message, bool incident = false,
+                  qint16 incidentNumber = -1, bool writeAllowed = true) override;
+
+    // Writes the list to the log file (today's when fileName is blank; the caller's
+    // variable receives the name), with the banner and the purge when due.
+    void TraceLogForce(ListField& list, QString& fileName);
+    void TraceLogForce(ListField& list);
+
+    // Today's file name without extension: "yyyymmdd".
+    QString todayFileName() const;
+
+    // "2 D 3 H 4 Min 5 Sec" for an uptime in milliseconds.
+    static QString uptimeText(qint64 milliseconds);
+
+private:
+    QString linePrefix(qint16 marker1, qint16 marker2);
+    QString logFolder() const;
+    bool writeBatch(ListField& list, const QString& fileName, const QDateTime& now);
+    QByteArray bannerText();
+    void giveRebootWarnings();
+    void dropOldestWaiting(ListField& list);
+    void purgeOldFiles(const QDate& today);
+    void fail(const char* procedure, qint32 line, qint32 number);
+
+    ProgramState& m_state;
+    const Clock& m_clock;
+    UptimeCounter& m_uptime;
+    const PathSpace& m_paths;
+    TraceLogLists m_lists;
+    TraceBannerFacts& m_facts;
+    ErrorReporter* m_errors = nullptr;
+    std::function<bool(const QString&, const QString&)> m_deleteFile;
+
+    qint64 m_reference = 0; // uptime of the last line that reset the elapsed column
+    QString m_lastBannerDate; // "dd/MM/yyyy"
+    QString m_lastPurgeDate;
+    bool m_warned45 = false;
+    bool m_warned48 = false;
+    bool m_writing = false;
+    qint64 m_retryAfter = 0;
+};

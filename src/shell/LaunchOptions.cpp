@@ -1,0 +1,52 @@
+#include "shell/LaunchOptions.h"
+
+LaunchOptions LaunchOptions::parse(const QStringList& arguments) {
+    LaunchOptions options;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            options.version = true;
+        } else if (arg == QLatin1String("--headless")) {
+            options.headless = true;
+        } else if (arg == QLatin1String("--root")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).trimmed().isEmpty()) {
+                options.error = QStringLiteral("--root needs a folder");
+                return options;
+            }
+            options.root = arguments.at(++i);
+        } else if (arg.startsWith(QLatin1String("--root="))) {
+            options.root = arg.mid(7);
+            if (options.root.trimmed().isEmpty()) {
+                options.error = QStringLiteral("--root needs a folder");
+                return options;
+            }
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            options.error = QStringLiteral("unknown option: ") + arg;
+            return options;
+        } else {
+            options.stationSwitches << arg;
+        }
+    }
+    return options;
+}
+
+QString LaunchOptions::usage() {
+    return QStringLiteral(
+        "Usage: KZ3_Trelvo [--headless] [--root DIR] [/Instance=n] [/Wait=ms] [/IP=a.b.c.d] "
+        "[/Veille=True]\n"
+        "       KZ3_Trelvo --help | --version\n"
+        "\n"
+        "Relays the on-air player's UDP messages to up to four Sound4 processors.\n"
+        "\n"
+        "  --headless      run without windows; SIGTERM or SIGINT stop it cleanly\n"
+        "  --root DIR      root folder of the Windows path space (C:\\ is DIR/c/);\n"
+        "                  default $TRELVO_ROOT, else $XDG_DATA_HOME/trelvo\n"
+        "  --version       print the version (YYYY.MMDD.HHMM) and exit\n"
+        "  --help          print this help and exit\n"
+        "  /Instance=n     instance 1 to 10 (also /I=n)\n"
+        "  /Wait=ms        wait this many milliseconds before starting\n"
+        "  /IP=a.b.c.d     recorded in the trace log\n"
+        "  /Veille=True    start in standby\n");
+}
