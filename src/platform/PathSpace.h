@@ -32,6 +32,8 @@ public:
     static QString windowsFolder() { return QStringLiteral("C:\\Windows"); }
     static QString systemFolder() { return QStringLiteral("C:\\Windows\\system32"); }
 
+    // The user's profile folder, C:\Users\<login name>.
+    static QString userProfileFolder();
     // The user's start-up folder, mapped by default onto the XDG autostart folder.
     static QString startupFolder();
     static QString defaultAutostartFolder();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,11 @@ public:
     const QString& DernierDossierVerifie() const { return m_lastVerified; }
 
 private:
+    // The key under which a folder is an entry of a list: entries match whole,
+    // ignoring case and the final backslash.
+    static QString entryKey(const QString& folder);
+    void recordVerified(const QString& prefix);
+
     const PathSpace& m_paths;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
@@ -46,4 +52,8 @@ private:
     QString m_verified;
     QString m_missing;
     QString m_lastVerified;
+    QSet<QString> m_foundKeys;
+    QSet<QString> m_notFoundKeys;
+    QSet<QString> m_verifiedKeys;
+    QSet<QString> m_missingKeys;
 };

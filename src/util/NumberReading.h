@@ -10,7 +10,9 @@
 // optional exponent (E or D); "&H" and "&O" prefixes read hexadecimal and octal.
 // Reading stops at the first character that cannot continue the number; a text that
 // does not start with a number reads as 0. A value beyond the range of a double
-// gives no result (an overflow).
+// gives no result (an overflow). "&H" and "&O" values are signed 16-bit numbers up to
+// 0xFFFF ("&HFFFF" is -1), signed 32-bit numbers up to 0xFFFFFFFF, and an overflow
+// beyond.
 std::optional<double> Val(const QString& text);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2).

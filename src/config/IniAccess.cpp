@@ -1,0 +1,80 @@
+#include "config/IniAccess.h"
+
+#include "log/ErrorTrap.h"
+#include "platform/PathSpace.h"
+#include "platform/ProfileFile.h"
+#include "util/Blanks.h"
+#include "util/FileOperations.h"
+#include "util/FolderChecks.h"
+#include "util/TextFormat.h"
+
+IniAccess::IniAccess(const PathSpace& paths, ErrorReporter& errors, FolderChecks& folders,
+                     FileOperations& files)
+    : m_paths(paths), m_errors(errors), m_folders(folders), m_files(files) {}
+
+QString IniAccess::profilePath(const QString& file) {
+    QString path = file;
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (!isBlank(path) && !path.contains(QLatin1Char('\\')) && !path.contains(QLatin1Char(':'))) {
+        return CheckRep(PathSpace::windowsFolder()) + path;
+    }
+    return path;
+}
+
+QString IniAccess::LectureIni(const QString& file, const QString& section, const QString& key,
+                              const QString& defaultValue) {
+    ErrorTrap trap(m_errors, QStringLiteral("Lib_Systeme:LectureIni"));
+    trap.at(10);
+    if (!NomFichierCorrect(file)) {
+        return defaultValue;
+    }
+    trap.at(20);
+    const std::optional<QString> value =
+        ProfileFile::read(m_paths.toNative(profilePath(file)), section, key);
+    trap.at(30);
+    // The default comes back through the same 255-character buffer as a value.
+    return value ? *value : defaultValue.left(ProfileFile::MaxValueLength);
+}
+
+bool IniAccess::EcritureIni(const QString& file, const QString& section, const QString& key,
+                            const QString& value) {
+    ErrorTrap trap(m_errors, QStringLiteral("Lib_Systeme:EcritureIni"));
+    trap.at(10);
+    if (isBlank(section) || isBlank(key)) {
+        return false;
+    }
+    trap.at(20);
+    if (!NomFichierCorrect(file)) {
+        return false;
+    }
+    trap.at(30);
+    const QString path = profilePath(file);
+    const auto write = [&] {
+        // Translated at each attempt: a folder created in between may change the case
+        // the path resolves to.
+        return ProfileFile::write(m_paths.toNative(path), section, key, value);
+    };
+    const ProfileFile::WriteStatus first = write();
+    if (first == ProfileFile::WriteStatus::Written) {
+        return true;
+    }
+    if (first == ProfileFile::WriteStatus::Refused) {
+        // A line break in a name or the value would corrupt the file for every
+        // program that shares it.
+        trap.fail(AppError::invalidCall());
+        return false;
+    }
+    trap.at(40);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    if (slash >= 0) {
+        m_folders.VerificationEtCreationRepertoire(path.left(slash + 1), true);
+        trap.at(50);
+        if (write() == ProfileFile::WriteStatus::Written) {
+            return true;
+        }
+    }
+    trap.at(60);
+    m_files.File_RemoveFlag(path, 1);
+    trap.at(70);
+    return write() == ProfileFile::WriteStatus::Written;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class ErrorReporter;
+class FileOperations;
+class FolderChecks;
+class PathSpace;
+
+// Every read and write of a profile (INI) file of the program and of the suite.
+// Paths are Windows paths, translated by the path space at each call; a bare file
+// name (no folder, no drive) stands for that file in the Windows folder, as the
+// Windows profile functions take it. Nothing is cached: each call sees the file as
+// it is at that moment.
+class IniAccess {
+public:
+    IniAccess(const PathSpace& paths, ErrorReporter& errors, FolderChecks& folders,
+              FileOperations& files);
+
+    // The key's value, cut to 254 characters, or the default when the path is
+    // refused or the file, section or key is missing.
+    QString LectureIni(const QString& file, const QString& section, const QString& key,
+                       const QString& defaultValue);
+    // True when the value was written. A failed write is tried again after creating
+    // the file's folder chain, then after clearing the file's read-only attribute.
+    bool EcritureIni(const QString& file, const QString& section, const QString& key,
+                     const QString& value);
+
+    // The Windows path a profile function uses for this path.
+    static QString profilePath(const QString& file);
+
+private:
+    const PathSpace& m_paths;
+    ErrorReporter& m_errors;
+    FolderChecks& m_folders;
+    FileOperations& m_files;
+};

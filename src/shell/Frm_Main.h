@@ -1,0 +1,13 @@
+#pragma once
+
+#include "shell/Fields.h"
+
+#include <array>
+
+// The main window's model: its controls, under their own names. Views bind to them;
+// without a view the program behaves the same.
+class Frm_Main {
+public:
+    std::array<ListField, 1> ListeIncidents; // the incident list (element 0)
+    std::array<CheckField, 1> CheckIncidents; // the incident indicator (element 0)
+};
