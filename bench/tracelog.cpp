@@ -51,8 +51,10 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < lines; ++i) {
-        trace.line(QStringLiteral("UDP: SocketWrenchUDPIn_OnRead: Data Received: <RDS:PS><Msg:MORNING> |Index: ") +
-                   QString::number(i));
+        trace.line(
+            QStringLiteral(
+                "UDP: SocketWrenchUDPIn_OnRead: Data Received: <RDS:PS><Msg:MORNING> |Index: ") +
+            QString::number(i));
     }
     trace.TraceLogForce(log);
     const qint64 ms = timer.elapsed();

@@ -1,19 +1,18 @@
 #include "BuildStamp.h"
 
-#include "log/DailyTraceLog.h"
-#include "log/ErrorReport.h"
+#include "platform/LinuxHostInfo.h"
+#include "platform/LinuxProcessControl.h"
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemdPower.h"
 #include "platform/TerminationSignals.h"
-#include "shell/Fields.h"
+#include "platform/XdgDesktop.h"
 #include "shell/LaunchOptions.h"
-#include "shell/ProgramState.h"
+#include "shell/Program.h"
 #include "util/AppVersion.h"
-#include "util/UptimeCounter.h"
 
 #include <QCoreApplication>
-#include <QSysInfo>
 #include <QTextStream>
 
 namespace {
@@ -31,57 +30,44 @@ VersionInfo buildVersion() {
 class StderrErrors final : public ErrorReporter {
 public:
     void report(const QString& caller, qint32 line, const AppError& error) override {
-        QTextStream(stderr) << "Err: " << error.number << " (" << error.description << ") Err: "
-                            << caller << ':' << line << Qt::endl;
+        QTextStream(stderr) << "Err: " << error.number << " (" << error.description
+                            << ") Err: " << caller << ':' << line << Qt::endl;
     }
-};
-
-class BuildFacts final : public TraceBannerFacts {
-public:
-    explicit BuildFacts(QString version) : m_version(std::move(version)) {}
-    QString version() override { return m_version; }
-    QString executable() override { return PathSpace::programFolder() + QStringLiteral("KZ3_Trelvo.exe"); }
-    QString productName() override { return QStringLiteral("Trelvo"); }
-    QString computerName() override { return QSysInfo::machineHostName(); }
-    QString themeActiveValue() override { return QString(); }
-    QString operatingSystem() override { return QSysInfo::prettyProductName(); }
-
-private:
-    QString m_version;
 };
 
 // Runs without windows until SIGTERM or SIGINT. The full start-up (site, settings,
 // listeners, sessions) joins here as it is built.
-int runHeadless(QCoreApplication& app, const LaunchOptions& options, const QString& version) {
-    ProgramState state;
+int runHeadless(QCoreApplication& app, const LaunchOptions& options, const VersionInfo& version) {
     SystemClock clock;
     QtEventPump events;
-    UptimeCounter uptime(clock);
-    PathSpace paths(PathSpace::resolveRoot(options.root));
-    ListField listeLogTemp, listeLog, listeIncidents;
-    TextField texteLogNbMaxlignes(QStringLiteral("200"));
-    CheckField checkIncidents;
-    BuildFacts facts(version);
-    DailyTraceLog trace(state, clock, uptime, paths,
-                        TraceLogLists{listeLogTemp, listeLog, texteLogNbMaxlignes, listeIncidents,
-                                      checkIncidents},
-                        facts);
-    ErrorReport errors(state, trace, clock, events);
-    trace.setErrorReporter(&errors);
+    LinuxHostInfo host;
+    LinuxProcessControl processes;
+    XdgDesktop desktop;
+    SystemdPower power;
+
+    ProgramLaunch launch;
+    launch.root = PathSpace::resolveRoot(options.root);
+    launch.shortcut.executable = QCoreApplication::applicationFilePath();
+    launch.shortcut.explicitRoot = options.root.isEmpty() ? QString() : launch.root;
+    launch.version = version;
+    Program program(launch, ProgramPlatform{clock, events, host, processes, desktop, power});
+    ProgramState& state = program.state;
     state.PbDDateDemarrage = clock.localDateTime();
     state.PbBFrmSetupChargee = true;
 
-    trace.line(QStringLiteral("Ondelia: Trelvo - ") + version + QStringLiteral(" (headless)"));
-    QTextStream(stdout) << "Ondelia: Trelvo - " << version << " headless, root " << paths.root()
-                        << Qt::endl;
+    const QString versionText = program.appVersion.VersionApplication();
+    program.trace.line(QStringLiteral("Ondelia: Trelvo - ") + versionText +
+                       QStringLiteral(" (headless)"));
+    QTextStream(stdout) << "Ondelia: Trelvo - " << versionText << " headless, root "
+                        << program.paths.root() << Qt::endl;
 
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app,
                      [&app](int) { app.exit(0); });
     const int code = app.exec();
 
-    trace.line(QStringLiteral("Ondelia: Trelvo - End"));
-    trace.TraceLogForce(listeLog);
+    program.trace.line(QStringLiteral("Ondelia: Trelvo - End"));
+    program.trace.TraceLogForce(program.frmSetup.ListeLog);
     state.PbBFermetureApplication = true;
     state.PbBFrmSetupChargee = false;
     return code;
@@ -111,5 +97,5 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Until the windows exist, every start runs the headless program.
-    return runHeadless(app, options, versionText);
+    return runHeadless(app, options, buildVersion());
 }

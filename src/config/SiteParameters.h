@@ -22,7 +22,8 @@ struct BaseParameters {
     bool Actif = false;
     qint16 NbStation = 1;
     QString Dossier_Log = QStringLiteral("C:\\AudioLog\\");
-    QString Dossier_Histo = QStringLiteral("C:\\AudioLog\\Histo_KZ3_Trelvo\\"); // the program's own log folder
+    QString Dossier_Histo =
+        QStringLiteral("C:\\AudioLog\\Histo_KZ3_Trelvo\\"); // the program's own log folder
     QString Dossier_Log_Pub = QStringLiteral("C:\\AudioLog\\Pub\\");
     QString Dossier_Local = QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\_Local\\");
     QString Dossier_Shared = QStringLiteral("C:\\Mirevox\\Ondelia\\Shared\\");

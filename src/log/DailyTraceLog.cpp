@@ -104,7 +104,9 @@ QString DailyTraceLog::todayFileName() const {
     return m_clock.localDateTime().date().toString(QStringLiteral("yyyyMMdd"));
 }
 
-QString DailyTraceLog::logFolder() const { return m_state.PbTParametresSite.Base[0].Dossier_Histo; }
+QString DailyTraceLog::logFolder() const {
+    return m_state.PbTParametresSite.Base[0].Dossier_Histo;
+}
 
 void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& message, bool incident,
                              qint16 incidentNumber, bool writeAllowed) {
@@ -139,9 +141,8 @@ void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& mess
 
     const bool automaticWrite = !m_writing && m_uptime.TickCountMilliSec() >= m_retryAfter;
     if (incident || incidentNumber >= 0) {
-        m_lists.ListeIncidents.addCapped(
-            m_clock.localDateTime().toString(QStringLiteral("dd/MM")) + QLatin1Char(' ') + prefix +
-            incidentText(message));
+        m_lists.ListeIncidents.addCapped(m_clock.localDateTime().toString(QStringLiteral("dd/MM")) +
+                                         QLatin1Char(' ') + prefix + incidentText(message));
         m_lists.CheckIncidents.setValue(1);
         if (setupLoaded && writeAllowed && automaticWrite) {
             TraceLogForce(m_lists.ListeLog); // incidents reach the file at once
@@ -228,7 +229,8 @@ QByteArray DailyTraceLog::bannerText() {
     const double theme = Val(m_facts.themeActiveValue()).value_or(0.0);
     const QString lines[] = {
         rule,
-        BannerPrefix + QStringLiteral("System started since ") + uptimeText(m_uptime.TickCountMilliSec()),
+        BannerPrefix + QStringLiteral("System started since ") +
+            uptimeText(m_uptime.TickCountMilliSec()),
         BannerPrefix + QStringLiteral("App.Version: ") + m_facts.version(),
         BannerPrefix + QStringLiteral("App.ExeName: ") + m_facts.executable(),
         BannerPrefix + QStringLiteral("App.ProductName: ") + m_facts.productName(),
@@ -253,13 +255,15 @@ void DailyTraceLog::giveRebootWarnings() {
     }
     if (!m_warned45) {
         m_warned45 = true;
-        TraceLog(-1, -1, QStringLiteral("Reboot needed because computer started since more 45 days"),
-                 true, 0);
+        TraceLog(-1, -1,
+                 QStringLiteral("Reboot needed because computer started since more 45 days"), true,
+                 0);
     }
     if (days > 48 && !m_warned48) {
         m_warned48 = true;
-        TraceLog(-1, -1, QStringLiteral("Reboot needed because computer started since more 48 days"),
-                 true, 0);
+        TraceLog(-1, -1,
+                 QStringLiteral("Reboot needed because computer started since more 48 days"), true,
+                 0);
     }
 }
 
@@ -281,8 +285,7 @@ void DailyTraceLog::purgeOldFiles(const QDate& today) {
     const QString limit = D2S(today.addDays(-45), m_clock, errors);
     const QString folder = logFolder();
     const QDir dir(m_paths.toNative(folder));
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& name : names) {
         RepFicExt parts;
         EclateRepFicExt(name, parts);

@@ -20,8 +20,8 @@ struct ProgramState;
 class TraceBannerFacts {
 public:
     virtual ~TraceBannerFacts() = default;
-    virtual QString version() = 0;         // "YYYY.MMDD.HHMM"
-    virtual QString executable() = 0;      // program folder + executable name + ".exe"
+    virtual QString version() = 0;    // "YYYY.MMDD.HHMM"
+    virtual QString executable() = 0; // program folder + executable name + ".exe"
     virtual QString productName() = 0;
     virtual QString computerName() = 0;
     virtual QString themeActiveValue() = 0; // the desktop theme flag as stored, "" when missing
@@ -92,7 +92,7 @@ private:
     ErrorReporter* m_errors = nullptr;
     std::function<bool(const QString&, const QString&)> m_deleteFile;
 
-    qint64 m_reference = 0; // uptime of the last line that reset the elapsed column
+    qint64 m_reference = 0;   // uptime of the last line that reset the elapsed column
     QString m_lastBannerDate; // "dd/MM/yyyy"
     QString m_lastPurgeDate;
     bool m_warned45 = false;

@@ -45,8 +45,8 @@ QString ErrorReport::message(qint32 number, const QString& description, const QS
     if (d.size() > 100) {
         d.replace(QStringLiteral(". "), QStringLiteral("\n "));
     }
-    QString text = QStringLiteral("Err: ") + QString::number(n) + QStringLiteral(" (") + d +
-                   QLatin1Char(')');
+    QString text =
+        QStringLiteral("Err: ") + QString::number(n) + QStringLiteral(" (") + d + QLatin1Char(')');
     if (!isBlank(callerName)) {
         text += QStringLiteral("\n\nErr: ") + callerName + QLatin1Char(':') + QString::number(line);
     }
@@ -75,9 +75,9 @@ void ErrorReport::GestionDesErreurs(const QString& callerName) {
                                         m_state.PbLErreurLigne),
                                 QStringLiteral("="), true);
         if (n == DisconnectedComponentError) {
-            m_trace.TraceLogEncadre(-1, -1,
-                                    QStringLiteral("Reboot the Computer because of Automation Error"),
-                                    QStringLiteral(" = "), true);
+            m_trace.TraceLogEncadre(
+                -1, -1, QStringLiteral("Reboot the Computer because of Automation Error"),
+                QStringLiteral(" = "), true);
             if (m_machineRestart) {
                 m_machineRestart();
             }

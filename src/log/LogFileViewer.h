@@ -14,7 +14,8 @@ class LogFileChooser {
 public:
     virtual ~LogFileChooser() = default;
     // The chosen file (Windows path), or nothing when the user cancels.
-    virtual std::optional<QString> chooseLogFile(const QString& initialFolder, const QString& filter,
+    virtual std::optional<QString> chooseLogFile(const QString& initialFolder,
+                                                 const QString& filter,
                                                  const QString& proposedFile) = 0;
 };
 
@@ -22,8 +23,8 @@ public:
 // in the desktop's text editor.
 class LogFileViewer {
 public:
-    LogFileViewer(DailyTraceLog& log, ListField& listeLog, const PathSpace& paths,
-                  Desktop& desktop, LogFileChooser* chooser);
+    LogFileViewer(DailyTraceLog& log, ListField& listeLog, const PathSpace& paths, Desktop& desktop,
+                  LogFileChooser* chooser);
 
     // Today's name "yyyymmdd.Log" is proposed, in the given folder with the prefix.
     // Cancelling, or any failure, ends it without a message.

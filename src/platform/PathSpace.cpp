@@ -120,9 +120,8 @@ QString PathSpace::resolveBelow(QString native, const QStringList& parts) const 
         QString next = native + QLatin1Char('/') + part;
         if (existing && !QFileInfo::exists(next)) {
             // Windows names match without regard to case: reuse an existing entry.
-            const QStringList entries =
-                QDir(native).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                       QDir::NoDotAndDotDot);
+            const QStringList entries = QDir(native).entryList(QDir::AllEntries | QDir::Hidden |
+                                                               QDir::System | QDir::NoDotAndDotDot);
             for (const QString& e : entries) {
                 if (e.compare(part, Qt::CaseInsensitive) == 0) {
                     next = native + QLatin1Char('/') + e;

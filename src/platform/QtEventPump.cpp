@@ -6,7 +6,9 @@
 
 #include <limits>
 
-void QtEventPump::processPendingEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtEventPump::processPendingEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtEventPump::waitForEvents(qint64 maxWaitMs) {
     if (maxWaitMs <= 0) {

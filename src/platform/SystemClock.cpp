@@ -10,4 +10,6 @@ quint64 SystemClock::millisecondsSinceBoot() const {
     return static_cast<quint64>(ts.tv_sec) * 1000u + static_cast<quint64>(ts.tv_nsec) / 1000000u;
 }
 
-QDateTime SystemClock::localDateTime() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::localDateTime() const {
+    return QDateTime::currentDateTime();
+}

@@ -64,7 +64,9 @@ std::optional<qint16> readUnitNumber(const QString& value) {
     return ToInt16(*number);
 }
 
-QString PlayerCommand::commandToSend() const { return trimBlanks(command); }
+QString PlayerCommand::commandToSend() const {
+    return trimBlanks(command);
+}
 
 PlayerCommand playerCommandFor(qint16 listener, const QString& message, ErrorReporter& errors) {
     PlayerCommand out;

@@ -31,7 +31,7 @@ struct PlayerCommand {
                         // result, but nothing is sent
     };
     Action action = Action::Nothing;
-    QString command;           // untrimmed, as the settings window shows it
+    QString command;            // untrimmed, as the settings window shows it
     std::optional<qint16> unit; // no value when the unit number overflows 16 bits
 
     QString commandToSend() const;

@@ -8,6 +8,6 @@
 // without a view the program behaves the same.
 class Frm_Main {
 public:
-    std::array<ListField, 1> ListeIncidents; // the incident list (element 0)
+    std::array<ListField, 1> ListeIncidents;  // the incident list (element 0)
     std::array<CheckField, 1> CheckIncidents; // the incident indicator (element 0)
 };

@@ -10,9 +10,9 @@ struct LaunchOptions {
     bool help = false;
     bool version = false;
     bool headless = false;
-    QString root;             // empty: the default root
+    QString root; // empty: the default root
     QStringList stationSwitches;
-    QString error;            // set when the command line cannot be used
+    QString error; // set when the command line cannot be used
 
     static LaunchOptions parse(const QStringList& arguments); // without the program name
     static QString usage();

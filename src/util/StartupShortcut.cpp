@@ -4,6 +4,7 @@
 #include "log/TraceSink.h"
 #include "platform/PathSpace.h"
 #include "shell/ProgramState.h"
+#include "util/FileOperations.h"
 #include "util/SystemInfo.h"
 #include "util/TextFormat.h"
 
@@ -31,8 +32,9 @@ QString withoutFinalBackslash(QString folder) {
 } // namespace
 
 StartupShortcut::StartupShortcut(const ProgramState& state, const PathSpace& paths,
-                                 TraceSink& trace, ErrorReporter& errors, Launch launch)
-    : m_state(state), m_paths(paths), m_trace(trace), m_errors(errors),
+                                 TraceSink& trace, ErrorReporter& errors, FileOperations& files,
+                                 Launch launch)
+    : m_state(state), m_paths(paths), m_trace(trace), m_errors(errors), m_files(files),
       m_launch(std::move(launch)) {}
 
 QString StartupShortcut::shortcutPath() {
@@ -149,8 +151,7 @@ void StartupShortcut::CreateShortCutStartUp(bool create, qint32& delayMs, const 
         return;
     }
     trap.at(60);
-    QFile existing(m_paths.toNative(path));
-    if (existing.exists() && !existing.remove()) {
-        trap.fail(AppError::runtime(75));
+    if (m_files.File_Exist(path, Helper, false)) {
+        m_files.File_Delete(path, Helper, 0, 0);
     }
 }

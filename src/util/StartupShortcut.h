@@ -5,6 +5,7 @@
 
 class ErrorReporter;
 class ErrorTrap;
+class FileOperations;
 class PathSpace;
 class TraceSink;
 struct ProgramState;
@@ -25,7 +26,7 @@ public:
     static constexpr qint32 MaximumDelayMs = 120000;
 
     StartupShortcut(const ProgramState& state, const PathSpace& paths, TraceSink& trace,
-                    ErrorReporter& errors, Launch launch);
+                    ErrorReporter& errors, FileOperations& files, Launch launch);
 
     // Clamps delayMs to 1000..120000 (the caller's variable receives it), then writes
     // the entry with "/Wait=" and the delay (create True) or removes it (False).
@@ -51,5 +52,6 @@ private:
     const PathSpace& m_paths;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
+    FileOperations& m_files;
     Launch m_launch;
 };

@@ -28,9 +28,12 @@ private Q_SLOTS:
 void TestDailyTraceLog::elapsedColumn_data() {
     QTest::addColumn<QList<int>>("gaps");
     QTest::addColumn<QStringList>("columns");
-    QTest::newRow("short gaps add up") << QList<int>{0, 10, 15} << QStringList{"    :", "    :", "  25:"};
-    QTest::newRow("20 ms is short") << QList<int>{0, 20, 1} << QStringList{"    :", "    :", "  21:"};
-    QTest::newRow("widths") << QList<int>{0, 35, 1234, 9999} << QStringList{"    :", "  35:", "1234:", "9999:"};
+    QTest::newRow("short gaps add up")
+        << QList<int>{0, 10, 15} << QStringList{"    :", "    :", "  25:"};
+    QTest::newRow("20 ms is short")
+        << QList<int>{0, 20, 1} << QStringList{"    :", "    :", "  21:"};
+    QTest::newRow("widths") << QList<int>{0, 35, 1234, 9999}
+                            << QStringList{"    :", "  35:", "1234:", "9999:"};
     QTest::newRow("long gap") << QList<int>{0, 10000, 5} << QStringList{"    :", "xxxx:", "    :"};
 }
 
@@ -121,7 +124,8 @@ void TestDailyTraceLog::incidentWrittenAtOnce() {
     f.log.line(QStringLiteral("::Lost"), true);
     QVERIFY(f.listeLog.isEmpty());
     QCOMPARE(f.fileLines(QStringLiteral("20240131")).size(), 9 + 2);
-    QCOMPARE(f.listeIncidents.rows(), QStringList{QStringLiteral("31/01 09:05:03:077 : : :  35:Lost")});
+    QCOMPARE(f.listeIncidents.rows(),
+             QStringList{QStringLiteral("31/01 09:05:03:077 : : :  35:Lost")});
     QCOMPARE(f.checkIncidents.value(), 1);
     // An incident number of 0 or more is an incident too; write not allowed keeps it buffered.
     f.log.TraceLog(-1, -1, QStringLiteral("numbered"), false, 0, false);
@@ -145,13 +149,18 @@ void TestDailyTraceLog::bannerOncePerRunAndDay() {
     QStringList lines = f.fileLines(QStringLiteral("20240131"));
     QCOMPARE(lines.size(), 1 + 9 + 2);
     QCOMPARE(lines.at(1), QStringLiteral("==:==:==:====:=:=:=:") + QString(43, QLatin1Char('=')));
-    QCOMPARE(lines.at(2), QStringLiteral("==:==:==:====:=:=:=:System started since 2 D 3 H 4 Min 5 Sec"));
+    QCOMPARE(lines.at(2),
+             QStringLiteral("==:==:==:====:=:=:=:System started since 2 D 3 H 4 Min 5 Sec"));
     QCOMPARE(lines.at(3), QStringLiteral("==:==:==:====:=:=:=:App.Version: 2024.0131.0905"));
-    QCOMPARE(lines.at(4), QStringLiteral("==:==:==:====:=:=:=:App.ExeName: C:\\Mirevox\\Ondelia\\KZ3_Trelvo.exe"));
+    QCOMPARE(
+        lines.at(4),
+        QStringLiteral("==:==:==:====:=:=:=:App.ExeName: C:\\Mirevox\\Ondelia\\KZ3_Trelvo.exe"));
     QCOMPARE(lines.at(5), QStringLiteral("==:==:==:====:=:=:=:App.ProductName: Trelvo"));
     QCOMPARE(lines.at(6), QStringLiteral("==:==:==:====:=:=:=:Computer.Name: STUDIO1"));
     QCOMPARE(lines.at(7), QStringLiteral("==:==:==:====:=:=:=:ActiveTheme: WinXP"));
-    QCOMPARE(lines.at(8), QStringLiteral("==:==:==:====:=:=:=:Operating System: Debian GNU/Linux 12, 64-bit  (build 6.1)"));
+    QCOMPARE(lines.at(8),
+             QStringLiteral(
+                 "==:==:==:====:=:=:=:Operating System: Debian GNU/Linux 12, 64-bit  (build 6.1)"));
     QCOMPARE(lines.at(9), lines.at(1));
 
     // Across midnight: a new file, with its banner; the theme flag 0 reads classic.
@@ -168,7 +177,8 @@ void TestDailyTraceLog::purgeKeeps45Days() {
     TraceLogFixture f;
     f.p.state.PbBFrmSetupChargee = true;
     QDir().mkpath(f.logFolderNative());
-    const QStringList names{"20240101.Log", "20231116.Log", "notes.Log", "20231216.log", "20231217.Log", "20231116.txt"};
+    const QStringList names{"20240101.Log", "20231116.Log", "notes.Log",
+                            "20231216.log", "20231217.Log", "20231116.txt"};
     for (const QString& name : names) {
         QFile file(f.logFolderNative() + QLatin1Char('/') + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -250,7 +260,8 @@ void TestDailyTraceLog::failedWriteKeepsLines() {
 
     f.log.line(QStringLiteral("kept 1"), true);
     QVERIFY(f.listeLog.count() >= 1);
-    QVERIFY(f.listeIncidents.rows().join('\n').contains(QStringLiteral("Lib_Public:TraceLogForce")));
+    QVERIFY(
+        f.listeIncidents.rows().join('\n').contains(QStringLiteral("Lib_Public:TraceLogForce")));
 
     QVERIFY(QFile::remove(f.logFolderNative()));
     f.p.clock.advance(DailyTraceLog::RetryDelayMs + 1);
@@ -277,7 +288,8 @@ void TestDailyTraceLog::waitingLinesAreBounded() {
         }
     }
     QVERIFY(f.listeLog.count() <= DailyTraceLog::MaxWaitingLines);
-    QVERIFY(f.listeLog.rows().join('\n').contains(QStringLiteral("lines dropped: the log file could not be written")));
+    QVERIFY(f.listeLog.rows().join('\n').contains(
+        QStringLiteral("lines dropped: the log file could not be written")));
 }
 
 void TestDailyTraceLog::uptimeText_data() {
@@ -285,7 +297,8 @@ void TestDailyTraceLog::uptimeText_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("under an hour") << qint64(245000) << "4 Min 5 Sec";
     QTest::newRow("hours") << qint64((3 * 3600 + 4 * 60 + 5) * 1000LL) << "3 H 4 Min 5 Sec";
-    QTest::newRow("days") << qint64((2 * 86400 + 3 * 3600 + 4 * 60 + 5) * 1000LL) << "2 D 3 H 4 Min 5 Sec";
+    QTest::newRow("days") << qint64((2 * 86400 + 3 * 3600 + 4 * 60 + 5) * 1000LL)
+                          << "2 D 3 H 4 Min 5 Sec";
     QTest::newRow("half second to even") << qint64(2500) << "0 Min 2 Sec";
     QTest::newRow("zero") << qint64(0) << "0 Min 0 Sec";
 }

@@ -24,28 +24,39 @@ void TestErrorReport::framedLine_data() {
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("plain") << 5 << "Bad value" << "KZ3_Trelvo" << "Frm_Main:Quitter" << 30
+    QTest::newRow("plain") << 5 << "Bad value"
+                           << "KZ3_Trelvo"
+                           << "Frm_Main:Quitter" << 30
                            << "Err: 5 (Bad value)  Err: Frm_Main:Quitter:30";
-    QTest::newRow("component code") << (-2147221504 + 1001) << "Broken" << "MyComponent"
-                                    << "Lib_Email:EnvoiMail" << 20
-                                    << "Err: 1001 (Broken)  Err: Lib_Email:EnvoiMail:20 (Source: MyComponent)";
-    QTest::newRow("component code, blank source")
-        << (-2147221504 + 7) << "X" << "  " << "A:B" << 0 << "Err: 7 (X)  Err: A:B:0";
-    QTest::newRow("own code keeps no source") << 53 << "File not found" << "KZ3_Trelvo" << "A:B" << 10
-                                              << "Err: 53 (File not found)  Err: A:B:10";
-    QTest::newRow("empty caller") << 9 << "Subscript out of range" << "" << "  " << 10
-                                  << "Err: 9 (Subscript out of range)";
+    QTest::newRow("component code")
+        << (-2147221504 + 1001) << "Broken"
+        << "MyComponent"
+        << "Lib_Email:EnvoiMail" << 20
+        << "Err: 1001 (Broken)  Err: Lib_Email:EnvoiMail:20 (Source: MyComponent)";
+    QTest::newRow("component code, blank source") << (-2147221504 + 7) << "X"
+                                                  << "  "
+                                                  << "A:B" << 0 << "Err: 7 (X)  Err: A:B:0";
+    QTest::newRow("own code keeps no source")
+        << 53 << "File not found"
+        << "KZ3_Trelvo"
+        << "A:B" << 10 << "Err: 53 (File not found)  Err: A:B:10";
+    QTest::newRow("empty caller") << 9 << "Subscript out of range"
+                                  << ""
+                                  << "  " << 10 << "Err: 9 (Subscript out of range)";
     QTest::newRow("code beyond component range stays")
-        << (-2147221504 + 70000) << "Y" << "S" << "" << 0
-        << QStringLiteral("Err: %1 (Y)").arg(-2147221504 + 70000);
-    QTest::newRow("overflowing subtraction") << 2147483647 << "Z" << "S" << "" << 0
-                                             << "Err: 2147483647 (Z)";
+        << (-2147221504 + 70000) << "Y"
+        << "S"
+        << "" << 0 << QStringLiteral("Err: %1 (Y)").arg(-2147221504 + 70000);
+    QTest::newRow("overflowing subtraction") << 2147483647 << "Z"
+                                             << "S"
+                                             << "" << 0 << "Err: 2147483647 (Z)";
     const QString longText = QStringLiteral("First sentence. Second sentence. ") + QString(80, 'x');
-    QTest::newRow("long description") << 1 << longText << "" << "" << 0
-                                      << "Err: 1 (First sentence  Second sentence  " + QString(80, 'x') + ")";
+    QTest::newRow("long description")
+        << 1 << longText << ""
+        << "" << 0 << "Err: 1 (First sentence  Second sentence  " + QString(80, 'x') + ")";
     const QString shortText = QStringLiteral("Short. Text.");
-    QTest::newRow("short description keeps points") << 1 << shortText << "" << "" << 0
-                                                    << "Err: 1 (Short. Text.)";
+    QTest::newRow("short description keeps points") << 1 << shortText << ""
+                                                    << "" << 0 << "Err: 1 (Short. Text.)";
 }
 
 void TestErrorReport::framedLine() {
@@ -78,8 +89,10 @@ void TestErrorReport::trapKeepsLineAndSnapshot() {
     QCOMPARE(p.state.PbLErreurLigne, 40);
     QCOMPARE(p.state.PbSErreurDescription, QStringLiteral("File not found"));
     QCOMPARE(p.state.PbSErreurSource, QStringLiteral("KZ3_Trelvo"));
-    QCOMPARE(p.trace.messages().at(1),
-             QStringLiteral("Err: 53 (File not found)  Err: Frm_Main:Form_Initialize>Lib_Systeme:File_Exist:40"));
+    QCOMPARE(
+        p.trace.messages().at(1),
+        QStringLiteral(
+            "Err: 53 (File not found)  Err: Frm_Main:Form_Initialize>Lib_Systeme:File_Exist:40"));
     QCOMPARE(p.errors.lastCaller(), trap.callerName());
     QCOMPARE(p.errors.lastNumber(), 53);
     QCOMPARE(p.errors.lastDateTime(), p.clock.localDateTime());
@@ -118,7 +131,8 @@ void TestErrorReport::nestedReportIsDropped() {
     });
     p.errors.report(QStringLiteral("Outer:Proc"), 20, AppError::runtime(13));
     QCOMPARE(nested, 1);
-    QCOMPARE(p.trace.incidents(), QStringList{QStringLiteral("Err: 13 (Type mismatch)  Err: Outer:Proc:20")});
+    QCOMPARE(p.trace.incidents(),
+             QStringList{QStringLiteral("Err: 13 (Type mismatch)  Err: Outer:Proc:20")});
     // Once the report is over, the next one is made again.
     p.events.setOnEvents({});
     p.errors.report(QStringLiteral("Next:Proc"), 10, AppError::runtime(11));

@@ -18,17 +18,28 @@ private Q_SLOTS:
 void TestPathSpace::mapping_data() {
     QTest::addColumn<QString>("windows");
     QTest::addColumn<QString>("native"); // relative to the root
-    QTest::newRow("drive") << "C:\\AudioLog\\Histo_KZ3_Trelvo\\" << "c/AudioLog/Histo_KZ3_Trelvo";
-    QTest::newRow("drive letter lowered") << "D:\\Data\\file.ini" << "d/Data/file.ini";
-    QTest::newRow("drive root") << "E:\\" << "e";
-    QTest::newRow("unc") << "\\\\SERVER\\Share\\dir\\f.txt" << "unc/SERVER/Share/dir/f.txt";
-    QTest::newRow("rooted") << "\\Windows\\x.ini" << "c/Windows/x.ini";
-    QTest::newRow("relative") << "KZ3_Trelvo.Ini" << "c/Mirevox/Ondelia/KZ3_Trelvo.Ini";
-    QTest::newRow("slashes") << "C:/a/b" << "c/a/b";
-    QTest::newRow("doubled backslashes") << "C:\\a\\\\b\\" << "c/a/b";
-    QTest::newRow("dot dot stays inside") << "C:\\..\\..\\etc\\passwd" << "c/etc/passwd";
-    QTest::newRow("dot dot inside") << "C:\\a\\b\\..\\c" << "c/a/c";
-    QTest::newRow("unc dot dot") << "\\\\..\\..\\x" << "unc/x";
+    QTest::newRow("drive") << "C:\\AudioLog\\Histo_KZ3_Trelvo\\"
+                           << "c/AudioLog/Histo_KZ3_Trelvo";
+    QTest::newRow("drive letter lowered") << "D:\\Data\\file.ini"
+                                          << "d/Data/file.ini";
+    QTest::newRow("drive root") << "E:\\"
+                                << "e";
+    QTest::newRow("unc") << "\\\\SERVER\\Share\\dir\\f.txt"
+                         << "unc/SERVER/Share/dir/f.txt";
+    QTest::newRow("rooted") << "\\Windows\\x.ini"
+                            << "c/Windows/x.ini";
+    QTest::newRow("relative") << "KZ3_Trelvo.Ini"
+                              << "c/Mirevox/Ondelia/KZ3_Trelvo.Ini";
+    QTest::newRow("slashes") << "C:/a/b"
+                             << "c/a/b";
+    QTest::newRow("doubled backslashes") << "C:\\a\\\\b\\"
+                                         << "c/a/b";
+    QTest::newRow("dot dot stays inside") << "C:\\..\\..\\etc\\passwd"
+                                          << "c/etc/passwd";
+    QTest::newRow("dot dot inside") << "C:\\a\\b\\..\\c"
+                                    << "c/a/c";
+    QTest::newRow("unc dot dot") << "\\\\..\\..\\x"
+                                 << "unc/x";
 }
 
 void TestPathSpace::mapping() {
@@ -53,17 +64,20 @@ void TestPathSpace::mounts() {
     QTemporaryDir autostart;
     PathSpace space(root.path());
     space.addMount(PathSpace::startupFolder(), autostart.path());
-    QCOMPARE(space.toNative(PathSpace::startupFolder() + QStringLiteral("\\Ondelia - Trelvo.desktop")),
-             autostart.path() + QStringLiteral("/Ondelia - Trelvo.desktop"));
+    QCOMPARE(
+        space.toNative(PathSpace::startupFolder() + QStringLiteral("\\Ondelia - Trelvo.desktop")),
+        autostart.path() + QStringLiteral("/Ondelia - Trelvo.desktop"));
     space.addMount(QStringLiteral("\\\\SERVER\\Share"), QStringLiteral("/srv/share"));
-    QCOMPARE(space.toNative(QStringLiteral("\\\\server\\SHARE\\a")), QStringLiteral("/srv/share/a"));
+    QCOMPARE(space.toNative(QStringLiteral("\\\\server\\SHARE\\a")),
+             QStringLiteral("/srv/share/a"));
     QCOMPARE(space.toNative(QStringLiteral("\\\\server\\other\\a")),
              root.path() + QStringLiteral("/unc/server/other/a"));
 }
 
 void TestPathSpace::rootChoice() {
     qputenv("TRELVO_ROOT", "/tmp/trelvo-env-root");
-    QCOMPARE(PathSpace::resolveRoot(QStringLiteral("/tmp/cli-root/")), QStringLiteral("/tmp/cli-root"));
+    QCOMPARE(PathSpace::resolveRoot(QStringLiteral("/tmp/cli-root/")),
+             QStringLiteral("/tmp/cli-root"));
     QCOMPARE(PathSpace::resolveRoot(QString()), QStringLiteral("/tmp/trelvo-env-root"));
     qunsetenv("TRELVO_ROOT");
     qputenv("XDG_DATA_HOME", "/tmp/xdg-data");

@@ -23,24 +23,45 @@ void TestPlayerMessage::extraireBalise_data() {
     QTest::addColumn<QString>("expected");
 
     const QString sd4 = QStringLiteral("<SD4:");
-    QTest::newRow("empty message") << "" << sd4 << "dflt" << "dflt";
-    QTest::newRow("blanks only") << "   " << sd4 << "dflt" << "dflt";
-    QTest::newRow("empty value") << "<SD4:>" << sd4 << "dflt" << "";
-    QTest::newRow("unterminated") << "<SD4:abc" << sd4 << "" << "";
-    QTest::newRow("unterminated keeps default") << "<SD4:abc" << sd4 << "dflt" << "dflt";
-    QTest::newRow("inner <") << "<SD4:a<b>" << sd4 << "" << "a<b";
-    QTest::newRow("first >") << "<SD4:x>y>" << sd4 << "" << "x";
-    QTest::newRow("case ignored") << "<sd4:rds.ps=X>" << sd4 << "" << "rds.ps=X";
-    QTest::newRow("untrimmed") << "xx<sd4: preset.load=3 >" << sd4 << "" << " preset.load=3 ";
-    QTest::newRow("first of two") << "<SD4:one><SD4:two>" << sd4 << "" << "one";
-    QTest::newRow("absent") << "<RDS:PS>" << sd4 << "d" << "d";
+    QTest::newRow("empty message") << "" << sd4 << "dflt"
+                                   << "dflt";
+    QTest::newRow("blanks only") << "   " << sd4 << "dflt"
+                                 << "dflt";
+    QTest::newRow("empty value") << "<SD4:>" << sd4 << "dflt"
+                                 << "";
+    QTest::newRow("unterminated") << "<SD4:abc" << sd4 << ""
+                                  << "";
+    QTest::newRow("unterminated keeps default") << "<SD4:abc" << sd4 << "dflt"
+                                                << "dflt";
+    QTest::newRow("inner <") << "<SD4:a<b>" << sd4 << ""
+                             << "a<b";
+    QTest::newRow("first >") << "<SD4:x>y>" << sd4 << ""
+                             << "x";
+    QTest::newRow("case ignored") << "<sd4:rds.ps=X>" << sd4 << ""
+                                  << "rds.ps=X";
+    QTest::newRow("untrimmed") << "xx<sd4: preset.load=3 >" << sd4 << ""
+                               << " preset.load=3 ";
+    QTest::newRow("first of two") << "<SD4:one><SD4:two>" << sd4 << ""
+                                  << "one";
+    QTest::newRow("absent") << "<RDS:PS>" << sd4 << "d"
+                            << "d";
     QTest::newRow("fields in any order")
-        << "<NoSound4:2>xx<SD4:cmd>" << QStringLiteral("<NoSound4:") << "0" << "2";
-    QTest::newRow("tab is not blank") << "\t" << sd4 << "d" << "d";
-    QTest::newRow("CR LF kept") << "<Msg:a\r\nb>" << QStringLiteral("<Msg:") << "" << "a\r\nb";
-    QTest::newRow("> only before the tag") << "a><SD4:b" << sd4 << "d" << "d";
-    QTest::newRow("empty tag") << "abc>def" << "" << "d" << "abc";
-    QTest::newRow("tag holding >") << "<a>b:c" << "<a>b:" << "d" << "d";
+        << "<NoSound4:2>xx<SD4:cmd>" << QStringLiteral("<NoSound4:") << "0"
+        << "2";
+    QTest::newRow("tab is not blank") << "\t" << sd4 << "d"
+                                      << "d";
+    QTest::newRow("CR LF kept") << "<Msg:a\r\nb>" << QStringLiteral("<Msg:") << ""
+                                << "a\r\nb";
+    QTest::newRow("> only before the tag") << "a><SD4:b" << sd4 << "d"
+                                           << "d";
+    QTest::newRow("empty tag") << "abc>def"
+                               << ""
+                               << "d"
+                               << "abc";
+    QTest::newRow("tag holding >") << "<a>b:c"
+                                   << "<a>b:"
+                                   << "d"
+                                   << "d";
 }
 
 void TestPlayerMessage::extraireBalise() {
@@ -57,7 +78,8 @@ void TestPlayerMessage::extraireBaliseLongMessages() {
     // A field early in a long message is found; one beyond the 16-bit positions is
     // reported as an overflow and gives the default.
     const QString early = QStringLiteral("<SD4:abc>") + QString(40000, QLatin1Char('x'));
-    QCOMPARE(ExtraireBalise(early, QStringLiteral("<SD4:"), QString(), errors), QStringLiteral("abc"));
+    QCOMPARE(ExtraireBalise(early, QStringLiteral("<SD4:"), QString(), errors),
+             QStringLiteral("abc"));
     QVERIFY(errors.empty());
 
     const QString late = QString(40000, QLatin1Char('x')) + QStringLiteral("<SD4:abc>");
@@ -109,7 +131,8 @@ void TestPlayerMessage::command_data() {
     const int nothing = int(PlayerCommand::Action::Nothing);
     const int send = int(PlayerCommand::Action::Send);
     const int unknown = int(PlayerCommand::Action::RdsItemUnknown);
-    QTest::newRow("raw to unit 1") << 0 << "<SD4:rds.ps=HELLO><NoSound4:1>" << send << "rds.ps=HELLO" << 1;
+    QTest::newRow("raw to unit 1")
+        << 0 << "<SD4:rds.ps=HELLO><NoSound4:1>" << send << "rds.ps=HELLO" << 1;
     QTest::newRow("raw trimmed, unit 2")
         << 0 << "<NoSound4:2>xx<sd4: preset.load=3 >" << send << "preset.load=3" << 2;
     QTest::newRow("raw without unit") << 0 << "<SD4:x?>" << send << "x?" << 0;
@@ -122,8 +145,10 @@ void TestPlayerMessage::command_data() {
     QTest::newRow("rds rt") << 1 << "<RDS:rt><Msg:Now playing: Song>" << send
                             << "rds.rt=Now playing: Song" << 0;
     QTest::newRow("rds ps") << 1 << "<RDS:PS><Msg:MORNING>" << send << "rds.ps=MORNING" << 0;
-    QTest::newRow("rds keeps leading blanks") << 1 << "<RDS:PS><Msg:  A  >" << send << "rds.ps=  A" << 0;
-    QTest::newRow("rds ignores unit") << 1 << "<RDS:PS><Msg:A><NoSound4:2>" << send << "rds.ps=A" << 0;
+    QTest::newRow("rds keeps leading blanks")
+        << 1 << "<RDS:PS><Msg:  A  >" << send << "rds.ps=  A" << 0;
+    QTest::newRow("rds ignores unit")
+        << 1 << "<RDS:PS><Msg:A><NoSound4:2>" << send << "rds.ps=A" << 0;
     QTest::newRow("rds blank around item") << 1 << "<RDS: PS><Msg:A>" << unknown << "" << 0;
     QTest::newRow("rds TA") << 1 << "<RDS:TA><Msg:A>" << unknown << "" << 0;
     QTest::newRow("rds missing item") << 1 << "<Msg:A>" << unknown << "" << 0;

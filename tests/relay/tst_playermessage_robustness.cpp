@@ -9,7 +9,7 @@
 
 namespace {
 
-const char* const Fragments[] = {"<SD4:", "<sd4:", "<NoSound4:", "<RDS:", "<Msg:", ">", "<",
+const char* const Fragments[] = {"<SD4:", "<sd4:", "<NoSound4:", "<RDS:", "<Msg:", ">",   "<",
                                  ":",     " ",     "\t",         "\n",    "1",     "2.5", "-",
                                  "e9",    "&H",    "&O",         ".",     "PS",    "rt",  "\xff"};
 

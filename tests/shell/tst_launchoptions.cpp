@@ -23,9 +23,11 @@ void TestLaunchOptions::parse_data() {
         << QStringList{"/Instance=2"} << false;
     QTest::newRow("root=") << QStringList{"--root=/x", "/Wait=100", "/Veille=True"} << false << "/x"
                            << QStringList{"/Wait=100", "/Veille=True"} << false;
-    QTest::newRow("root without folder") << QStringList{"--root"} << false << "" << QStringList{} << true;
+    QTest::newRow("root without folder")
+        << QStringList{"--root"} << false << "" << QStringList{} << true;
     QTest::newRow("root= empty") << QStringList{"--root="} << false << "" << QStringList{} << true;
-    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << false << "" << QStringList{} << true;
+    QTest::newRow("unknown option")
+        << QStringList{"--frobnicate"} << false << "" << QStringList{} << true;
 }
 
 void TestLaunchOptions::parse() {

@@ -18,7 +18,9 @@ public:
     QString productName() override { return QStringLiteral("Trelvo"); }
     QString computerName() override { return QStringLiteral("STUDIO1"); }
     QString themeActiveValue() override { return theme; }
-    QString operatingSystem() override { return QStringLiteral("Debian GNU/Linux 12, 64-bit  (build 6.1)"); }
+    QString operatingSystem() override {
+        return QStringLiteral("Debian GNU/Linux 12, 64-bit  (build 6.1)");
+    }
 };
 
 // A program with the real trace log on a temporary root, its lists and the real
@@ -33,15 +35,20 @@ struct TraceLogFixture {
     ListField listeIncidents;
     CheckField checkIncidents;
     FixedBannerFacts facts;
-    DailyTraceLog log{p.state, p.clock, p.uptime, paths,
-                      TraceLogLists{listeLogTemp, listeLog, texteLogNbMaxlignes, listeIncidents,
-                                    checkIncidents},
-                      facts};
+    DailyTraceLog log{
+        p.state,
+        p.clock,
+        p.uptime,
+        paths,
+        TraceLogLists{listeLogTemp, listeLog, texteLogNbMaxlignes, listeIncidents, checkIncidents},
+        facts};
     ErrorReport errors{p.state, log, p.clock, p.events};
 
     TraceLogFixture() { log.setErrorReporter(&errors); }
 
-    QString logFolderNative() { return paths.toNative(p.state.PbTParametresSite.Base[0].Dossier_Histo); }
+    QString logFolderNative() {
+        return paths.toNative(p.state.PbTParametresSite.Base[0].Dossier_Histo);
+    }
     QString fileNative(const QString& eightDigits) {
         return logFolderNative() + QLatin1Char('/') + eightDigits + QStringLiteral(".Log");
     }

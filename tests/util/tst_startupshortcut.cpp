@@ -1,8 +1,11 @@
+#include "ManualClock.h"
 #include "RecordingReporter.h"
 #include "RecordingTrace.h"
 #include "platform/PathSpace.h"
 #include "shell/ProgramState.h"
+#include "util/FileOperations.h"
 #include "util/StartupShortcut.h"
+#include "util/UptimeCounter.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,10 +23,14 @@ struct Fixture {
     ProgramState state;
     RecordingTrace trace;
     RecordingReporter errors;
+    ManualClock clock;
+    UptimeCounter uptime{clock};
+    FileOperations files{paths, trace, errors, uptime};
     StartupShortcut shortcut{state,
                              paths,
                              trace,
                              errors,
+                             files,
                              {QStringLiteral("/opt/trelvo/bin/KZ3_Trelvo"),
                               QStringLiteral("/srv/radio root"), QString()}};
 

@@ -1,0 +1,68 @@
+#include "shell/Program.h"
+
+#include "util/MachineShutdown.h"
+
+#include <QDir>
+
+QString ProgramBannerFacts::version() {
+    return m_version.VersionApplication();
+}
+
+QString ProgramBannerFacts::executable() {
+    return m_state.PbSDossierApplication + QStringLiteral("KZ3_Trelvo.exe");
+}
+
+QString ProgramBannerFacts::productName() {
+    return m_version.info().productName;
+}
+
+QString ProgramBannerFacts::computerName() {
+    return m_system.ComputerName();
+}
+
+QString ProgramBannerFacts::themeActiveValue() {
+    QString value;
+    m_registry.Reg_GetValue(
+        RegistryStore::HKEY_CURRENT_USER,
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager"),
+        QStringLiteral("ThemeActive"), value);
+    return value;
+}
+
+QString ProgramBannerFacts::operatingSystem() {
+    return m_system.GetOSDisplayString();
+}
+
+// The banner facts are handed to the trace log before the helpers they read are
+// built; the log reads them only when it writes, long after construction.
+Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
+    : platform(platform_), uptime(platform.clock), paths(launch.root),
+      trace(state, platform.clock, uptime, paths,
+            TraceLogLists{frmMainBis.ListeLogTemp, frmSetup.ListeLog, frmSetup.TexteLogNbMaxlignes,
+                          frmMain.ListeIncidents[0], frmMain.CheckIncidents[0]},
+            bannerFacts),
+      errors(state, trace, platform.clock, platform.events),
+      registryStore(RegistryStore::filePath(paths)), registry(registryStore, errors),
+      appVersion(launch.version, errors), systemInfo(state, uptime, platform.host),
+      bannerFacts(state, appVersion, systemInfo, registry), files(paths, trace, errors, uptime),
+      folders(paths, trace, errors, [this] { return registry.RegistryShares(); }),
+      ini(paths, errors, folders, files),
+      startupShortcut(state, paths, trace, errors, files, launch.shortcut),
+      launcher(paths, platform.desktop, trace, errors),
+      waits(state, uptime, platform.events, platform.processes),
+      logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr) {
+    // Drive C: always exists on a station; folder chains are created below it.
+    QDir().mkpath(paths.root() + QStringLiteral("/c"));
+    trace.setErrorReporter(&errors);
+    trace.setFileDeleter([this](const QString& path, const QString& caller) {
+        return files.File_Delete(path, caller, 0, 0);
+    });
+    errors.setMachineRestart([this] { restartMachine(); });
+}
+
+void Program::restartMachine() {
+    qint32 delay = 10000;
+    startupShortcut.CreateShortCutStartUp(true, delay,
+                                          QStringLiteral("Lib_Public:GestionDesErreurs"));
+    ShutdownWindows(platform.power, 2);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "config/IniAccess.h"
+#include "config/RegistryAccess.h"
+#include "log/DailyTraceLog.h"
+#include "log/ErrorReport.h"
+#include "log/LogFileViewer.h"
+#include "platform/PathSpace.h"
+#include "platform/RegistryStore.h"
+#include "settings/FrmSetup.h"
+#include "shell/Frm_Main.h"
+#include "shell/Frm_MainBis.h"
+#include "shell/ProgramState.h"
+#include "util/AppVersion.h"
+#include "util/FileOperations.h"
+#include "util/FolderChecks.h"
+#include "util/ShellLauncher.h"
+#include "util/StartupShortcut.h"
+#include "util/SystemInfo.h"
+#include "util/UptimeCounter.h"
+#include "util/Waits.h"
+
+class Clock;
+class Desktop;
+class EventPump;
+class HostInfo;
+class Power;
+class ProcessControl;
+
+// The outside world the program runs on: real adapters in main, fakes in tests.
+struct ProgramPlatform {
+    Clock& clock;
+    EventPump& events;
+    HostInfo& host;
+    ProcessControl& processes;
+    Desktop& desktop;
+    Power& power;
+};
+
+// How this copy was started.
+struct ProgramLaunch {
+    QString root;                     // native root folder of the Windows path space
+    StartupShortcut::Launch shortcut; // executable and explicit root, for the start-up entry
+    VersionInfo version;
+};
+
+// The banner of each day's log file, from the program's own helpers.
+class ProgramBannerFacts final : public TraceBannerFacts {
+public:
+    ProgramBannerFacts(const ProgramState& state, const AppVersion& version, SystemInfo& system,
+                       RegistryAccess& registry)
+        : m_state(state), m_version(version), m_system(system), m_registry(registry) {}
+
+    QString version() override;
+    QString executable() override;
+    QString productName() override;
+    QString computerName() override;
+    QString themeActiveValue() override;
+    QString operatingSystem() override;
+
+private:
+    const ProgramState& m_state;
+    const AppVersion& m_version;
+    SystemInfo& m_system;
+    RegistryAccess& m_registry;
+};
+
+// The whole program, wired once: main builds one on the real platform, each test a
+// fresh one on fakes. Members are built in the order they are declared.
+class Program {
+public:
+    Program(const ProgramLaunch& launch, ProgramPlatform platform);
+
+    ProgramPlatform platform;
+    ProgramState state;
+    UptimeCounter uptime;
+    PathSpace paths;
+
+    Frm_Main frmMain;
+    Frm_MainBis frmMainBis;
+    FrmSetup frmSetup;
+
+    DailyTraceLog trace;
+    ErrorReport errors;
+    RegistryStore registryStore;
+    RegistryAccess registry;
+    AppVersion appVersion;
+    SystemInfo systemInfo;
+    ProgramBannerFacts bannerFacts;
+    FileOperations files;
+    FolderChecks folders;
+    IniAccess ini;
+    StartupShortcut startupShortcut;
+    ShellLauncher launcher;
+    Waits waits;
+    LogFileViewer logViewer;
+
+private:
+    // The disconnected-component error: start again after a forced reboot.
+    void restartMachine();
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "FakeDesktop.h"
+#include "FakeHostInfo.h"
+#include "FakePower.h"
+#include "ManualClock.h"
+#include "ManualEventPump.h"
+#include "platform/LinuxProcessControl.h"
+#include "shell/Program.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+// The whole program on a temporary root, a manual clock and fake desktop, power and
+// host; the start-up folder is mounted inside the root, never the real one.
+struct ProgramFixture {
+    QTemporaryDir root;
+    ManualClock clock;
+    ManualEventPump events{clock};
+    FakeHostInfo host;
+    LinuxProcessControl processes;
+    FakeDesktop desktop;
+    FakePower power;
+    Program program;
+
+    static ProgramLaunch launchFor(const QString& root) {
+        ProgramLaunch launch;
+        launch.root = root;
+        launch.shortcut.executable = QStringLiteral("/usr/local/bin/KZ3_Trelvo");
+        launch.shortcut.explicitRoot = root;
+        launch.version.major = 2024;
+        launch.version.minor = 131;
+        launch.version.revision = 905;
+        launch.version.productName = QStringLiteral("Trelvo");
+        return launch;
+    }
+
+    ProgramFixture()
+        : program(launchFor(root.path()),
+                  ProgramPlatform{clock, events, host, processes, desktop, power}) {
+        program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
+        host.name = QStringLiteral("studio1");
+    }
+
+    QString autostartFolder() const { return root.path() + QStringLiteral("/autostart"); }
+
+    QString readNative(const QString& windowsPath) {
+        QFile f(program.paths.toNative(windowsPath));
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
+};
