@@ -1,5 +1,7 @@
 #include "util/TextFormat.h"
 
+#include "util/Blanks.h"
+
 #include "log/ErrorTrap.h"
 #include "platform/Clock.h"
 #include "util/NumberReading.h"
@@ -11,19 +13,6 @@
 #include <vector>
 
 namespace {
-
-// "Blanks" are spaces only, as the classic Trim sees them.
-QString trimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' ')) {
-        ++first;
-    }
-    while (last > first && text.at(last - 1) == QLatin1Char(' ')) {
-        --last;
-    }
-    return text.mid(first, last - first);
-}
 
 bool isBlankBytes(const QByteArray& bytes) {
     return std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return b == ' '; });
@@ -362,7 +351,7 @@ QString formatDate(const QDate& date, const QTime& time, const std::vector<DateP
 QString Date2StringEx(const QDateTime& dateTime, const QString& format) {
     const QDate date = dateTime.date().isValid() ? dateTime.date() : QDate(1899, 12, 30);
     const QTime time = dateTime.time().isValid() ? dateTime.time() : QTime(0, 0);
-    const QString pattern = trimSpaces(format).isEmpty() ? QStringLiteral("HH:MM:SS") : format;
+    const QString pattern = trimBlanks(format).isEmpty() ? QStringLiteral("HH:MM:SS") : format;
     return formatDate(date, time, parseDatePattern(pattern));
 }
 
@@ -443,7 +432,7 @@ QString NettoieNomDeDossier(const QString& folder) {
         cleaned.append(c);
     }
     cleaned.append(QString(pendingBlanks, QLatin1Char(' ')));
-    return trimSpaces(cleaned);
+    return trimBlanks(cleaned);
 }
 
 bool NomFichierCorrect(const QString& path) {
@@ -457,7 +446,7 @@ bool NomFichierCorrect(const QString& path) {
 }
 
 void EclateRepFicExt(const QString& path, RepFicExt& result) {
-    const QString p = trimSpaces(path);
+    const QString p = trimBlanks(path);
     result.Rep = p;
     result.Fic.clear();
     result.Ext.clear();
