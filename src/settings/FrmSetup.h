@@ -2,9 +2,46 @@
 
 #include "shell/Fields.h"
 
+#include <array>
+
 // The settings window's model: its controls are the program's live settings.
 class FrmSetup {
 public:
+    static constexpr int NbSound4 = 4;
+    template <typename Field> using PerUnit = std::array<Field, NbSound4>;
+
+    FrmSetup() {
+        for (ButtonField& b : CommandSound4Login) {
+            b.setCaption(QStringLiteral("Login"));
+        }
+        for (int i = 1; i <= NbSound4; ++i) {
+            ComboSound4NoCart.addItem(QString::number(i));
+        }
+        ComboSound4NoCart.setSelection(0);
+    }
+
+    // Trace log.
     ListField ListeLog;                                   // trace lines not yet written
     TextField TexteLogNbMaxlignes{QStringLiteral("200")}; // lines that trigger a write
+
+    // Sound4 units, one row each.
+    PerUnit<TextField> TexteSound4IP;
+    PerUnit<TextField> TexteSound4Port;
+    PerUnit<TextField> TexteSound4NoSerie;
+    PerUnit<TextField> TexteSound4User;
+    PerUnit<TextField> TexteSound4PW;
+    PerUnit<CheckField> CheckSound4AutoLogin;
+    PerUnit<ButtonField> CommandSound4Login; // "Login" or "Logout": the displayed state
+    PerUnit<IndicatorField> ShapeNoSound4;
+
+    // Sound4 console.
+    ListField ListeTelNet; // connection events and traffic of all units
+    PerUnit<ListField> ComboSound4Section;
+    PerUnit<ListField> ComboSound4SectionDetail;
+    PerUnit<ListField> ComboSound4SectionDetailLib;
+    PerUnit<ListField> ComboSound4SectionDetailOperation;
+    ListField ListeSectionCommande;
+    ListField ComboSound4NoCart; // "1" to "4": unit k - 1
+    TextField TexteCommandeATester;
+    ListField ListeResultat;
 };

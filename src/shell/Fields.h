@@ -108,6 +108,28 @@ private:
     bool m_enabled = true;
 };
 
+// A shape used as an indicator: shown or hidden.
+class IndicatorField final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit IndicatorField(QObject* parent = nullptr) : QObject(parent) {}
+
+    bool visible() const { return m_visible; }
+    void setVisible(bool visible) {
+        if (m_visible != visible) {
+            m_visible = visible;
+            Q_EMIT visibleChanged(visible);
+        }
+    }
+
+Q_SIGNALS:
+    void visibleChanged(bool visible);
+
+private:
+    bool m_visible = false;
+};
+
 // A list box or the list of a combo: rows of text and a selection (-1: none).
 class ListField final : public QObject {
     Q_OBJECT

@@ -8,6 +8,7 @@
 // without a view the program behaves the same.
 class Frm_Main {
 public:
+    TextField Caption; // "Ondelia: Trelvo - " version " - " station: titles the message boxes
     std::array<ListField, 1> ListeIncidents;  // the incident list (element 0)
     std::array<CheckField, 1> CheckIncidents; // the incident indicator (element 0)
 };

@@ -37,6 +37,7 @@ QString ProgramBannerFacts::operatingSystem() {
 // built; the log reads them only when it writes, long after construction.
 Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
     : platform(platform_), uptime(platform.clock), paths(launch.root),
+      frmMainBis(platform.makeTelnet),
       trace(state, platform.clock, uptime, paths,
             TraceLogLists{frmMainBis.ListeLogTemp, frmSetup.ListeLog, frmSetup.TexteLogNbMaxlignes,
                           frmMain.ListeIncidents[0], frmMain.CheckIncidents[0]},
@@ -50,7 +51,9 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       startupShortcut(state, paths, trace, errors, files, launch.shortcut),
       launcher(paths, platform.desktop, trace, errors),
       waits(state, uptime, platform.events, platform.processes),
-      logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr) {
+      logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr),
+      sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
+      receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

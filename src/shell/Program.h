@@ -11,6 +11,8 @@
 #include "shell/Frm_Main.h"
 #include "shell/Frm_MainBis.h"
 #include "shell/ProgramState.h"
+#include "sound4/Sound4Receiver.h"
+#include "sound4/Sound4Sessions.h"
 #include "util/AppVersion.h"
 #include "util/FileOperations.h"
 #include "util/FolderChecks.h"
@@ -35,6 +37,7 @@ struct ProgramPlatform {
     ProcessControl& processes;
     Desktop& desktop;
     Power& power;
+    Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
 };
 
 // How this copy was started.
@@ -94,6 +97,8 @@ public:
     ShellLauncher launcher;
     Waits waits;
     LogFileViewer logViewer;
+    Sound4Sessions sessions;
+    Sound4Receiver receiver;
 
 private:
     // The disconnected-component error: start again after a forced reboot.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
+
 // The program-wide values. main() creates one and hands it to whoever needs it;
 // each test builds its own, so there is no hidden global state.
 struct ProgramState {
@@ -27,6 +29,21 @@ struct ProgramState {
 
     // The site read from the suite's configuration (base 0 is the working base).
     SiteParameters PbTParametresSite;
+
+    // Per Sound4 unit (0 to 3): session state and awaited answers.
+    static constexpr int NbSound4 = 4;
+    std::array<bool, NbSound4> PbBSound4Connected{};
+    std::array<bool, NbSound4> PbBSound4LoggedIn{};
+    std::array<bool, NbSound4> PbBSound4LoginPending{};
+    std::array<bool, NbSound4> PbBSound4Reconnect{};
+    std::array<bool, NbSound4> PbBSound4PlayerResult{};
+    std::array<bool, NbSound4> PbBSound4TestResult{};
+    std::array<bool, NbSound4> PbBSound4HelpListe{};
+    std::array<bool, NbSound4> PbBSound4HelpSection{};
+    std::array<bool, NbSound4> PbBSound4HelpDetail{};
+    std::array<qint64, NbSound4> PbCySound4ReconnectAt{}; // uptime milliseconds
+    // Operations of the command chosen last in a console command list.
+    std::array<bool, 7> PbBSound4Operations{};
 
     // Operating-system family recognised by GetOSDisplayString (0 until set).
     qint32 PbLVersionWindows = 0;

@@ -2,6 +2,7 @@
 
 #include "FakeDesktop.h"
 #include "FakeHostInfo.h"
+#include "FakeTelnetConnection.h"
 #include "FakePower.h"
 #include "ManualClock.h"
 #include "ManualEventPump.h"
@@ -37,9 +38,14 @@ struct ProgramFixture {
 
     ProgramFixture()
         : program(launchFor(root.path()),
-                  ProgramPlatform{clock, events, host, processes, desktop, power}) {
+                  ProgramPlatform{clock, events, host, processes, desktop, power,
+                                  [] { return std::make_unique<FakeTelnetConnection>(); }}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");
+    }
+
+    FakeTelnetConnection& telnet(int unit) {
+        return static_cast<FakeTelnetConnection&>(*program.frmMainBis.TelnetSound4[unit]);
     }
 
     QString autostartFolder() const { return root.path() + QStringLiteral("/autostart"); }

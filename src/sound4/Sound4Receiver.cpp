@@ -1,0 +1,202 @@
+#include "sound4/Sound4Receiver.h"
+
+#include "log/ErrorTrap.h"
+#include "log/TraceSink.h"
+#include "platform/EventPump.h"
+#include "settings/FrmSetup.h"
+#include "shell/Frm_MainBis.h"
+#include "shell/ProgramState.h"
+#include "util/Blanks.h"
+#include "util/TextFormat.h"
+#include "util/TimeStamp.h"
+
+namespace {
+
+QByteArray trimBlankBytes(const QByteArray& bytes) {
+    qsizetype first = 0;
+    qsizetype last = bytes.size();
+    while (first < last && bytes.at(first) == ' ') {
+        ++first;
+    }
+    while (last > first && bytes.at(last - 1) == ' ') {
+        --last;
+    }
+    return bytes.mid(first, last - first);
+}
+
+bool isBlankBytes(const QByteArray& bytes) { return trimBlankBytes(bytes).isEmpty(); }
+
+} // namespace
+
+Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden,
+                               TraceSink& trace, ErrorReporter& errors, EventPump& events,
+                               const Clock& clock)
+    : m_state(state), m_setup(setup), m_hidden(hidden), m_trace(trace), m_errors(errors),
+      m_events(events), m_clock(clock) {
+    for (int unit = 0; unit < Frm_MainBis::NbSound4; ++unit) {
+        TelnetConnection* connection = m_hidden.TelnetSound4[unit].get();
+        if (!connection) {
+            continue;
+        }
+        const qint16 u = qint16(unit);
+        connect(connection, &TelnetConnection::dataReceived, this, [this, u] { TelnetSound4_Receive(u); });
+        connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
+            if (connection->state() == TelnetConnection::Closed) {
+                m_tail[unit].clear(); // a line cut by the drop never completes
+            }
+        });
+    }
+}
+
+void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
+    if (m_state.PbBQuitterEnCours) {
+        return;
+    }
+    if (unit < 0 || unit >= Frm_MainBis::NbSound4 || !m_hidden.TelnetSound4[unit]) {
+        ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:TelnetSound4_Receive"));
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    if (!m_state.PbBSound4Connected[unit]) {
+        return; // left unread
+    }
+    if (m_busy[unit]) {
+        m_more[unit] = true; // the running event reads it, in order
+        return;
+    }
+    m_busy[unit] = true;
+    TelnetConnection& connection = *m_hidden.TelnetSound4[unit];
+    do {
+        m_more[unit] = false;
+        QByteArray block;
+        for (;;) {
+            const QByteArray data = connection.receive();
+            if (data.isEmpty()) {
+                break;
+            }
+            block += data;
+            m_events.processPendingEvents();
+        }
+        QByteArray& tail = m_tail[unit];
+        tail += block;
+        if (isBlankBytes(tail)) {
+            continue;
+        }
+        const QList<QByteArray> pieces = tail.split('\r');
+        tail = pieces.last();
+        for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+            handleLine(unit, pieces.at(i));
+        }
+        if (tail.size() > MaxTail) {
+            handleLine(unit, std::exchange(tail, QByteArray()));
+        }
+    } while (m_more[unit] && !m_state.PbBQuitterEnCours);
+    m_busy[unit] = false;
+}
+
+void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
+    QByteArray line = piece;
+    line.replace('\n', ' ');
+    line = trimBlankBytes(line);
+
+    // Login acknowledgement.
+    if (m_state.PbBSound4LoginPending[unit] &&
+        fromWindows1252(line).contains(QStringLiteral("OK : LOGIN"), Qt::CaseInsensitive)) {
+        m_state.PbBSound4LoginPending[unit] = false;
+        m_state.PbBSound4LoggedIn[unit] = true;
+    }
+
+    // Answer to a player or console command; "+" announces more lines.
+    if (m_state.PbBSound4TestResult[unit] || m_state.PbBSound4PlayerResult[unit]) {
+        m_setup.ListeResultat.addItem(UTF8_Decode_System(line));
+        m_trace.line(QStringLiteral("TELNET: Result: ") + fromWindows1252(line));
+        if (!line.startsWith('+')) {
+            m_state.PbBSound4TestResult[unit] = false;
+            m_state.PbBSound4PlayerResult[unit] = false;
+        }
+        return;
+    }
+
+    if (isBlankBytes(line)) {
+        return;
+    }
+    const QString prefix = TimingMilliSec(m_clock) + QStringLiteral(" :") + QString::number(unit) +
+                           QStringLiteral(": ");
+    QString text = fromWindows1252(line);
+    text.replace(QStringLiteral("LIVEWIRE+"), QStringLiteral("LIVEWIRE*"), Qt::CaseInsensitive);
+    text.replace(QStringLiteral("+="), QStringLiteral("*="), Qt::CaseInsensitive);
+    // A separator ("+ ", or " +" before it) after the first character.
+    qsizetype p = text.indexOf(QStringLiteral("+ "), 1) + 1;
+    const qsizetype q = text.indexOf(QStringLiteral(" +"), 1) + 1;
+    if (q != 0 && q < p) {
+        p = q + 1;
+    }
+    QString rest = text;
+    rest.replace(QStringLiteral("LIVEWIRE*"), QStringLiteral("LIVEWIRE+"), Qt::CaseInsensitive);
+    rest.replace(QStringLiteral("*="), QStringLiteral("+="), Qt::CaseInsensitive);
+    m_setup.ListeTelNet.addCapped(prefix + rest);
+    // A line with a separator is shown whole but is not a help line.
+    if (p == 0) {
+        if (m_state.PbBSound4HelpListe[unit]) {
+            readSectionLine(unit, rest);
+        } else if (m_state.PbBSound4HelpSection[unit]) {
+            readCommandLine(unit, rest);
+        } else if (m_state.PbBSound4HelpDetail[unit]) {
+            readDetailLine(rest);
+        }
+    }
+    m_setup.ListeTelNet.setSelection(m_setup.ListeTelNet.count() - 1);
+}
+
+void Sound4Receiver::readSectionLine(int unit, const QString& w) {
+    const qsizetype p = w.indexOf(QStringLiteral("Section '"), 0, Qt::CaseInsensitive);
+    if (p < 0) {
+        return;
+    }
+    const qsizetype q = w.indexOf(QStringLiteral("': "), p + 1, Qt::CaseInsensitive);
+    if (q < 0 || q < p + 9) {
+        return;
+    }
+    const QString name = w.mid(p + 9, q - p - 9).trimmed();
+    ListField& sections = m_setup.ComboSound4Section[unit];
+    if (name == QLatin1String("CH1 to CH8")) {
+        for (int ch = 1; ch <= 8; ++ch) {
+            sections.addItem(QStringLiteral("CH") + QString::number(ch));
+        }
+    } else {
+        sections.addItem(name);
+    }
+    if (sections.count() > 0 && sections.selection() < 0) {
+        sections.setSelection(0);
+    }
+}
+
+void Sound4Receiver::readCommandLine(int unit, const QString& w) {
+    const qsizetype p = w.indexOf(QStringLiteral(" ("), 0, Qt::CaseInsensitive);
+    if (p < 0) {
+        return;
+    }
+    const qsizetype q = w.indexOf(QStringLiteral(") : "), p + 1, Qt::CaseInsensitive);
+    if (q < 0) {
+        return;
+    }
+    // 0-based: the name skips the first character and ends before " (".
+    const QString name = w.mid(1, p).trimmed();
+    const QString operations = w.mid(p, q - p + 1).trimmed();
+    const QString description = w.mid(q + 3).trimmed();
+    m_setup.ComboSound4SectionDetail[unit].addItem(name);
+    m_setup.ComboSound4SectionDetailLib[unit].addItem(description);
+    m_setup.ComboSound4SectionDetailOperation[unit].addItem(operations);
+    ListField& commands = m_setup.ComboSound4SectionDetail[unit];
+    if (commands.count() > 0 && commands.selection() < 0) {
+        commands.setSelection(0);
+    }
+    m_events.processPendingEvents();
+}
+
+void Sound4Receiver::readDetailLine(const QString& w) {
+    if (!isBlank(w)) {
+        m_setup.ListeSectionCommande.addItem(UTF8_Decode_System(toWindows1252(w)));
+    }
+    m_events.processPendingEvents();
+}

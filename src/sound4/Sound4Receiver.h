@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+class Clock;
+class ErrorReporter;
+class EventPump;
+class FrmSetup;
+class Frm_MainBis;
+class TraceSink;
+struct ProgramState;
+
+// Reads what the Sound4 units write: cuts it into lines and routes each one — the
+// login acknowledgement, the answer to a pending player or console command, the
+// other traffic into the telnet list, and the help listings into the console's lists.
+//
+// A line cut across two arrivals is kept until its end arrives (an incomplete tail
+// per unit, dropped when the connection closes).
+class Sound4Receiver final : public QObject {
+    Q_OBJECT
+
+public:
+    // A tail longer than this without a CR is handled as a line of its own.
+    static constexpr qsizetype MaxTail = 65536;
+
+    Sound4Receiver(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden, TraceSink& trace,
+                   ErrorReporter& errors, EventPump& events, const Clock& clock);
+
+    void TelnetSound4_Receive(qint16 unit);
+
+private:
+    void handleLine(int unit, const QByteArray& piece);
+    void readSectionLine(int unit, const QString& w);
+    void readCommandLine(int unit, const QString& w);
+    void readDetailLine(const QString& w);
+
+    ProgramState& m_state;
+    FrmSetup& m_setup;
+    Frm_MainBis& m_hidden;
+    TraceSink& m_trace;
+    ErrorReporter& m_errors;
+    EventPump& m_events;
+    const Clock& m_clock;
+    std::array<QByteArray, 4> m_tail;
+    std::array<bool, 4> m_busy{};
+    std::array<bool, 4> m_more{};
+};
