@@ -52,8 +52,11 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       launcher(paths, platform.desktop, trace, errors),
       waits(state, uptime, platform.events, platform.processes),
       logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr),
+      headlessDialogs(trace),
+      dialogs(platform.dialogs ? *platform.dialogs : headlessDialogs),
       sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
-      receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock) {
+      receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock),
+      console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

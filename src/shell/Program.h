@@ -10,7 +10,9 @@
 #include "settings/FrmSetup.h"
 #include "shell/Frm_Main.h"
 #include "shell/Frm_MainBis.h"
+#include "shell/HeadlessDialogs.h"
 #include "shell/ProgramState.h"
+#include "sound4/Sound4Console.h"
 #include "sound4/Sound4Receiver.h"
 #include "sound4/Sound4Sessions.h"
 #include "util/AppVersion.h"
@@ -38,6 +40,7 @@ struct ProgramPlatform {
     Desktop& desktop;
     Power& power;
     Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
+    DialogsHost* dialogs = nullptr;        // the windows' dialogs; none: headless answers
 };
 
 // How this copy was started.
@@ -97,8 +100,11 @@ public:
     ShellLauncher launcher;
     Waits waits;
     LogFileViewer logViewer;
+    HeadlessDialogs headlessDialogs;
+    DialogsHost& dialogs;
     Sound4Sessions sessions;
     Sound4Receiver receiver;
+    Sound4Console console;
 
 private:
     // The disconnected-component error: start again after a forced reboot.

@@ -44,9 +44,8 @@ public:
         QString labels; // "Get, Set, ...", empty when no flag is set
     };
 
-    Sound4Console(ProgramState& state, FrmSetup& setup, Frm_Main& frmMain,
-                  Sound4Sessions& sessions, Waits& waits, DialogsHost& dialogs, TraceSink& trace,
-                  ErrorReporter& errors);
+    Sound4Console(ProgramState& state, FrmSetup& setup, Frm_Main& frmMain, Sound4Sessions& sessions,
+                  Waits& waits, DialogsHost& dialogs, TraceSink& trace, ErrorReporter& errors);
 
     // "Liste" of unit i: asks a connected unit for its sections.
     void CommandSound4Help_Click(qint16 unit);

@@ -39,7 +39,8 @@ struct ProgramFixture {
     ProgramFixture()
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power,
-                                  [] { return std::make_unique<FakeTelnetConnection>(); }}) {
+                                  [] { return std::make_unique<FakeTelnetConnection>(); },
+                                  nullptr}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");
     }
