@@ -14,7 +14,7 @@
 // not found, 10053 aborted, 10054 reset, 10057 not connected.
 //
 // A connection lost without close() (the peer closed it, a reset) is reported as
-// the closed state first, then error 10053 (or 10054): the error, reported last,
+// the closed state first, then error 10053: the error, reported last,
 // is what arms the automatic reconnection.
 class TelnetConnection : public QObject {
     Q_OBJECT

@@ -16,8 +16,8 @@ QString HeadlessDialogs::answerText(Answer answer) {
     return QString();
 }
 
-DialogsHost::Answer HeadlessDialogs::ask(const QString& title, const QString& text, Buttons,
-                                         Icon, Answer safeAnswer) {
+DialogsHost::Answer HeadlessDialogs::ask(const QString& title, const QString& text, Buttons, Icon,
+                                         Answer safeAnswer) {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     flat.replace(QLatin1Char('\n'), QLatin1Char(' '));

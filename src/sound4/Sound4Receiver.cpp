@@ -24,7 +24,9 @@ QByteArray trimBlankBytes(const QByteArray& bytes) {
     return bytes.mid(first, last - first);
 }
 
-bool isBlankBytes(const QByteArray& bytes) { return trimBlankBytes(bytes).isEmpty(); }
+bool isBlankBytes(const QByteArray& bytes) {
+    return trimBlankBytes(bytes).isEmpty();
+}
 
 } // namespace
 
@@ -39,7 +41,8 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Frm_MainBis
             continue;
         }
         const qint16 u = qint16(unit);
-        connect(connection, &TelnetConnection::dataReceived, this, [this, u] { TelnetSound4_Receive(u); });
+        connect(connection, &TelnetConnection::dataReceived, this,
+                [this, u] { TelnetSound4_Receive(u); });
         connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
             if (connection->state() == TelnetConnection::Closed) {
                 m_tail[unit].clear(); // a line cut by the drop never completes

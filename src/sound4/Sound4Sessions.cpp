@@ -37,7 +37,8 @@ Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Frm_MainBis
             continue;
         }
         const qint16 u = qint16(unit);
-        connect(connection, &TelnetConnection::stateChanged, this, [this, u] { TelnetSound4_State(u); });
+        connect(connection, &TelnetConnection::stateChanged, this,
+                [this, u] { TelnetSound4_State(u); });
         connect(connection, &TelnetConnection::errorOccurred, this,
                 [this, u](qint32 code, const QString& description) {
                     TelnetSound4_Error(u, code, description);
@@ -94,8 +95,8 @@ void Sound4Sessions::logIn(qint16 unit) {
     }
     trap.at(20);
     if (!m_state.PbBSound4Connected[unit]) {
-        m_trace.line(QStringLiteral("Err: Unable to connect to Sound4 #") + QString::number(unit + 1),
-                     true);
+        m_trace.line(
+            QStringLiteral("Err: Unable to connect to Sound4 #") + QString::number(unit + 1), true);
         return;
     }
     trap.at(30);
@@ -108,9 +109,9 @@ void Sound4Sessions::logIn(qint16 unit) {
     trap.at(40);
     m_state.PbBSound4LoggedIn[unit] = false;
     m_state.PbBSound4LoginPending[unit] = true;
-    const QString credentials = serial.isEmpty()
-                                    ? user + QLatin1Char(',') + password
-                                    : serial + QLatin1Char(',') + user + QLatin1Char(',') + password;
+    const QString credentials =
+        serial.isEmpty() ? user + QLatin1Char(',') + password
+                         : serial + QLatin1Char(',') + user + QLatin1Char(',') + password;
     clearHelpFlags(unit);
     trap.at(50);
     trap.fail(Sound4Send(unit, toWindows1252(QStringLiteral("login ") + credentials) + "\r\n"));
@@ -305,7 +306,8 @@ void Sound4Sessions::Timer30s_Timer() {
     for (int unit = 0; unit < int(m_setup.TexteSound4IP.size()); ++unit) {
         if (!m_state.PbBSound4Connected[unit] && m_state.PbBSound4Reconnect[unit] &&
             m_uptime.TickCountMilliSec() > m_state.PbCySound4ReconnectAt[unit]) {
-            m_trace.line(QStringLiteral("Try to re-connect Sound4 N° ") + QString::number(unit + 1));
+            m_trace.line(QStringLiteral("Try to re-connect Sound4 N° ") +
+                         QString::number(unit + 1));
             CommandSound4Login_Click(qint16(unit));
         }
     }

@@ -9,9 +9,7 @@ struct ReceiverFixture : ProgramFixture {
     ProgramState& state = program.state;
     FrmSetup& setup = program.frmSetup;
 
-    ReceiverFixture() {
-        telnet(0).setState(TelnetConnection::Connected);
-    }
+    ReceiverFixture() { telnet(0).setState(TelnetConnection::Connected); }
     // The telnet rows without their time and unit prefix.
     QStringList telnetRows() const {
         QStringList rows;
@@ -42,11 +40,15 @@ void TestSound4Receiver::splitsLines_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("two lines") << QList<QByteArray>{"a\r\nb\r\n"} << QStringList{"a", "b"};
     QTest::newRow("tail waits for its end") << QList<QByteArray>{"a\r\nb"} << QStringList{"a"};
-    QTest::newRow("tail completed") << QList<QByteArray>{"a\r\nb", "c\r\n"} << QStringList{"a", "bc"};
-    QTest::newRow("LF inside and blanks") << QList<QByteArray>{"  x\ny  \r\n\r\n   \r\n"} << QStringList{"x y"};
-    QTest::newRow("livewire protected") << QList<QByteArray>{"livewire+ on\r\n"} << QStringList{"LIVEWIRE+ on"};
+    QTest::newRow("tail completed")
+        << QList<QByteArray>{"a\r\nb", "c\r\n"} << QStringList{"a", "bc"};
+    QTest::newRow("LF inside and blanks")
+        << QList<QByteArray>{"  x\ny  \r\n\r\n   \r\n"} << QStringList{"x y"};
+    QTest::newRow("livewire protected")
+        << QList<QByteArray>{"livewire+ on\r\n"} << QStringList{"LIVEWIRE+ on"};
     QTest::newRow("star equals") << QList<QByteArray>{"x *= y\r\n"} << QStringList{"x += y"};
-    QTest::newRow("separator shown whole") << QList<QByteArray>{"a + b\r\n"} << QStringList{"a + b"};
+    QTest::newRow("separator shown whole")
+        << QList<QByteArray>{"a + b\r\n"} << QStringList{"a + b"};
 }
 
 void TestSound4Receiver::splitsLines() {
@@ -105,16 +107,19 @@ void TestSound4Receiver::helpListings() {
 
     f.state.PbBSound4HelpListe[0] = false;
     f.state.PbBSound4HelpSection[0] = true;
-    f.telnet(0).arrive("-ps (RW) : Program service name\r\n-rt (?=) no colon\r\n-pi (R) : PI code\r\n");
+    f.telnet(0).arrive(
+        "-ps (RW) : Program service name\r\n-rt (?=) no colon\r\n-pi (R) : PI code\r\n");
     QCOMPARE(f.setup.ComboSound4SectionDetail[0].rows(), (QStringList{"ps", "pi"}));
-    QCOMPARE(f.setup.ComboSound4SectionDetailLib[0].rows(), (QStringList{"Program service name", "PI code"}));
+    QCOMPARE(f.setup.ComboSound4SectionDetailLib[0].rows(),
+             (QStringList{"Program service name", "PI code"}));
     QCOMPARE(f.setup.ComboSound4SectionDetailOperation[0].rows(), (QStringList{"(RW)", "(R)"}));
     QCOMPARE(f.setup.ComboSound4SectionDetail[0].selection(), 0);
 
     f.state.PbBSound4HelpSection[0] = false;
     f.state.PbBSound4HelpDetail[0] = true;
     f.telnet(0).arrive("Values: 8 chars \xc3\xa9\r\n  \r\n");
-    QCOMPARE(f.setup.ListeSectionCommande.rows(), QStringList{QStringLiteral("Values: 8 chars \u00e9")});
+    QCOMPARE(f.setup.ListeSectionCommande.rows(),
+             QStringList{QStringLiteral("Values: 8 chars \u00e9")});
 }
 
 void TestSound4Receiver::notConnectedLeavesDataUnread() {

@@ -23,13 +23,16 @@ struct SessionFixture : ProgramFixture {
         const qint64 at = program.uptime.TickCountMilliSec() + delayMs;
         auto answered = std::make_shared<bool>(false);
         events.setOnEvents([this, unit, at, answered] {
-            if (!*answered && program.uptime.TickCountMilliSec() >= at && !telnet(unit).sent.isEmpty()) {
+            if (!*answered && program.uptime.TickCountMilliSec() >= at &&
+                !telnet(unit).sent.isEmpty()) {
                 *answered = true;
                 telnet(unit).arrive("OK : LOGIN\r\n");
             }
         });
     }
-    QStringList log() const { return program.frmSetup.ListeLog.rows() + program.frmMainBis.ListeLogTemp.rows(); }
+    QStringList log() const {
+        return program.frmSetup.ListeLog.rows() + program.frmMainBis.ListeLogTemp.rows();
+    }
     bool logged(const QString& end) const {
         for (const QString& row : log()) {
             if (row.endsWith(end)) {
@@ -64,9 +67,15 @@ void TestSound4Sessions::loginLine_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("serial, user, password") << "S123" << "admin" << "pw" << QByteArray("login S123,admin,pw\r\n");
-    QTest::newRow("no serial") << " " << "admin" << "pw" << QByteArray("login admin,pw\r\n");
-    QTest::newRow("no password") << "" << " admin " << "" << QByteArray("login admin,\r\n");
+    QTest::newRow("serial, user, password") << "S123"
+                                            << "admin"
+                                            << "pw" << QByteArray("login S123,admin,pw\r\n");
+    QTest::newRow("no serial") << " "
+                               << "admin"
+                               << "pw" << QByteArray("login admin,pw\r\n");
+    QTest::newRow("no password") << ""
+                                 << " admin "
+                                 << "" << QByteArray("login admin,\r\n");
 }
 
 void TestSound4Sessions::loginLine() {
@@ -86,7 +95,8 @@ void TestSound4Sessions::loginLine() {
 
 void TestSound4Sessions::acknowledgedInTime() {
     SessionFixture f;
-    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("admin"), QStringLiteral("pw"));
+    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("admin"),
+                QStringLiteral("pw"));
     f.answerLoginAfter(0, 200);
     f.sessions.CommandSound4Login_Click(0);
     QVERIFY(f.state.PbBSound4LoggedIn[0]);
@@ -96,7 +106,8 @@ void TestSound4Sessions::acknowledgedInTime() {
 
 void TestSound4Sessions::lateAcknowledgement() {
     SessionFixture f;
-    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("admin"), QStringLiteral("pw"));
+    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("admin"),
+                QStringLiteral("pw"));
     f.sessions.CommandSound4Login_Click(0);
     QVERIFY(!f.state.PbBSound4LoggedIn[0]);
     f.setup.CommandSound4Login[0].setCaption(QStringLiteral("Login")); // to see who sets it
@@ -123,7 +134,8 @@ void TestSound4Sessions::blankHostCannotConnect() {
 
 void TestSound4Sessions::blankUserSendsNothing() {
     SessionFixture f;
-    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("  "), QStringLiteral("pw"));
+    f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("  "),
+                QStringLiteral("pw"));
     f.sessions.CommandSound4Login_Click(0);
     QVERIFY(f.state.PbBSound4Connected[0]);
     QVERIFY(f.telnet(0).sent.isEmpty());
@@ -177,7 +189,8 @@ void TestSound4Sessions::connectionOptions() {
 
 void TestSound4Sessions::droppedSessionReconnects() {
     SessionFixture f;
-    f.configure(2, QStringLiteral("sound4-c"), QString(), QStringLiteral("admin"), QStringLiteral("pw"));
+    f.configure(2, QStringLiteral("sound4-c"), QString(), QStringLiteral("admin"),
+                QStringLiteral("pw"));
     f.sessions.CommandSound4Login_Click(2);
     f.telnet(2).drop(); // closed first, then 10053
     QVERIFY(f.state.PbBSound4Reconnect[2]);
@@ -208,7 +221,8 @@ void TestSound4Sessions::errorLines() {
     QVERIFY(f.logged(QStringLiteral("Sound4 N° 1: Err: 10060: Timed out")));
     QVERIFY(f.program.frmMain.ListeIncidents[0].isEmpty());
     f.sessions.TelnetSound4_Error(1, 10061, QStringLiteral("Connection refused"));
-    QCOMPARE(f.setup.ListeTelNet.rows().last(), QStringLiteral("Sound4 N° 2: Err: 10061: Connection refused"));
+    QCOMPARE(f.setup.ListeTelNet.rows().last(),
+             QStringLiteral("Sound4 N° 2: Err: 10061: Connection refused"));
     QVERIFY(f.program.frmMain.ListeIncidents[0].rows().last().endsWith(
         QStringLiteral("Sound4 N° 2: Err: 10061: Connection refused")));
     f.state.PbBQuitterEnCours = true;

@@ -25,7 +25,8 @@ public:
     }
     AppError send(const QByteArray& bytes) override {
         if (m_state != Connected) {
-            return AppError{10057, QStringLiteral("Socket is not connected"), QStringLiteral("Telnet")};
+            return AppError{10057, QStringLiteral("Socket is not connected"),
+                            QStringLiteral("Telnet")};
         }
         sent.push_back(bytes);
         return {};

@@ -2,8 +2,8 @@
 
 #include "FakeDesktop.h"
 #include "FakeHostInfo.h"
-#include "FakeTelnetConnection.h"
 #include "FakePower.h"
+#include "FakeTelnetConnection.h"
 #include "ManualClock.h"
 #include "ManualEventPump.h"
 #include "platform/LinuxProcessControl.h"
