@@ -8,7 +8,9 @@
 class FrmSetup {
 public:
     static constexpr int NbSound4 = 4;
+    static constexpr int NbUdp = 10;
     template <typename Field> using PerUnit = std::array<Field, NbSound4>;
+    template <typename Field> using PerUdp = std::array<Field, NbUdp>;
 
     FrmSetup() {
         for (ButtonField& b : CommandSound4Login) {
@@ -33,6 +35,19 @@ public:
     PerUnit<CheckField> CheckSound4AutoLogin;
     PerUnit<ButtonField> CommandSound4Login; // "Login" or "Logout": the displayed state
     PerUnit<IndicatorField> ShapeNoSound4;
+
+    // UDP listeners (player messages in) and emitters (peripherals out).
+    PerUdp<TextField> TexteUDPIPSource;
+    PerUdp<TextField> TexteUDPPortSource;
+    PerUdp<CheckField> CheckUDPInActif;
+    PerUdp<TextField> TexteUDPIPCible;
+    PerUdp<TextField> TexteUDPPortCible;
+    PerUdp<TextField> TexteUDPPortBCible;
+    PerUdp<TextField> TexteUDPDonneeEnvoyees;
+    PerUdp<CheckField> CheckUDPOutActif;
+
+    // Alert mail recipients.
+    TextField TexteEmailsAdresses;
 
     // Sound4 console.
     ListField ListeTelNet; // connection events and traffic of all units

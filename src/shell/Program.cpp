@@ -37,7 +37,7 @@ QString ProgramBannerFacts::operatingSystem() {
 // built; the log reads them only when it writes, long after construction.
 Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
     : platform(platform_), uptime(platform.clock), paths(launch.root),
-      frmMainBis(platform.makeTelnet),
+      frmMainBis(platform.makeTelnet, platform.makeUdp),
       trace(state, platform.clock, uptime, paths,
             TraceLogLists{frmMainBis.ListeLogTemp, frmSetup.ListeLog, frmSetup.TexteLogNbMaxlignes,
                           frmMain.ListeIncidents[0], frmMain.CheckIncidents[0]},

@@ -40,6 +40,7 @@ struct ProgramPlatform {
     Desktop& desktop;
     Power& power;
     Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
+    Frm_MainBis::UdpFactory makeUdp;       // ten listeners and ten emitters
     DialogsHost* dialogs = nullptr;        // the windows' dialogs; none: headless answers
 };
 

@@ -27,6 +27,10 @@ struct ProgramState {
     QString PbSFormatDate = QStringLiteral("dd/MM/yyyy");
     QString PbSFormatHeure = QStringLiteral("HH:MM:SS");
 
+    // Settings edited since the last save: options, and network peripherals.
+    bool PbBOptionsModifiees = false;
+    bool PbBPeripheriquesModifies = false;
+
     // The site read from the suite's configuration (base 0 is the working base).
     SiteParameters PbTParametresSite;
 

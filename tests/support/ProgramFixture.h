@@ -4,6 +4,7 @@
 #include "FakeHostInfo.h"
 #include "FakePower.h"
 #include "FakeTelnetConnection.h"
+#include "FakeUdpSocket.h"
 #include "ManualClock.h"
 #include "ManualEventPump.h"
 #include "platform/LinuxProcessControl.h"
@@ -40,7 +41,7 @@ struct ProgramFixture {
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power,
                                   [] { return std::make_unique<FakeTelnetConnection>(); },
-                                  nullptr}) {
+                                  [] { return std::make_unique<FakeUdpSocket>(); }, nullptr}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");
     }
