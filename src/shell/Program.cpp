@@ -55,7 +55,8 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       dialogs(platform.dialogs ? *platform.dialogs : headlessDialogs),
       sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
       receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock),
-      console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors) {
+      console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors),
+      dataArrival(state, frmSetup, frmMainBis, sessions, trace, errors, platform.events) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

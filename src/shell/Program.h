@@ -7,6 +7,7 @@
 #include "log/LogFileViewer.h"
 #include "platform/PathSpace.h"
 #include "platform/RegistryStore.h"
+#include "relay/DataArrival.h"
 #include "settings/FrmSetup.h"
 #include "shell/Frm_Main.h"
 #include "shell/Frm_MainBis.h"
@@ -106,6 +107,7 @@ public:
     Sound4Sessions sessions;
     Sound4Receiver receiver;
     Sound4Console console;
+    DataArrival dataArrival;
 
 private:
     // The disconnected-component error: start again after a forced reboot.
