@@ -3,6 +3,7 @@
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
+#include "platform/QtUdpSocket.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemdPower.h"
@@ -45,10 +46,10 @@ int main(int argc, char** argv) {
     SystemdPower power;
     ProgramLaunch launch;
     launch.root = root.path();
-    Program program(launch,
-                    ProgramPlatform{clock, events, host, processes, desktop, power,
-                                    [] { return std::make_unique<SocketTelnetConnection>(); },
-                                    nullptr});
+    Program program(
+        launch, ProgramPlatform{clock, events, host, processes, desktop, power,
+                                [] { return std::make_unique<SocketTelnetConnection>(); },
+                                [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
     program.paths.addMount(PathSpace::startupFolder(), root.path() + QStringLiteral("/autostart"));
     program.state.PbBFrmSetupChargee = true;
     program.frmSetup.TexteSound4IP[0].setText(QStringLiteral("127.0.0.1"));

@@ -4,6 +4,7 @@
 #include "platform/LinuxProcessControl.h"
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
+#include "platform/QtUdpSocket.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemdPower.h"
@@ -51,10 +52,10 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
     launch.shortcut.executable = QCoreApplication::applicationFilePath();
     launch.shortcut.explicitRoot = options.root.isEmpty() ? QString() : launch.root;
     launch.version = version;
-    Program program(launch,
-                    ProgramPlatform{clock, events, host, processes, desktop, power,
-                                    [] { return std::make_unique<SocketTelnetConnection>(); },
-                                    nullptr});
+    Program program(
+        launch, ProgramPlatform{clock, events, host, processes, desktop, power,
+                                [] { return std::make_unique<SocketTelnetConnection>(); },
+                                [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
     ProgramState& state = program.state;
     state.PbDDateDemarrage = clock.localDateTime();
     state.PbBFrmSetupChargee = true;

@@ -44,7 +44,7 @@ public:
     virtual qint32 write(const QByteArray& data) = 0;
 
 Q_SIGNALS:
-    void readyRead();                                 // once per arriving datagram
+    void readyRead(); // once per arriving datagram
     void errorOccurred(qint32 code, const QString& description);
     void connected();
     void disconnected();

@@ -15,7 +15,9 @@ namespace {
 
 const QString Caller = QStringLiteral("Frm_MainBis:UDPDataArrival");
 
-bool validUnit(int unit) { return unit >= 0 && unit < Frm_MainBis::NbSound4; }
+bool validUnit(int unit) {
+    return unit >= 0 && unit < Frm_MainBis::NbSound4;
+}
 
 } // namespace
 
@@ -24,7 +26,8 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidd
                          EventPump& events)
     : m_state(state), m_setup(setup), m_hidden(hidden), m_sessions(sessions), m_trace(trace),
       m_errors(errors), m_events(events) {
-    connect(&m_hidden.TimerDataArrival, &QTimer::timeout, this, &DataArrival::TimerDataArrival_Timer);
+    connect(&m_hidden.TimerDataArrival, &QTimer::timeout, this,
+            &DataArrival::TimerDataArrival_Timer);
 }
 
 QString DataArrival::timerState() const {
@@ -35,11 +38,13 @@ void DataArrival::TimerDataArrival_Timer() {
     QTimer& timer = m_hidden.TimerDataArrival;
     if (m_state.PbBFermetureApplication) {
         timer.stop();
-        m_trace.line(QStringLiteral("UDP: PbBFermetureApplication = True TimerDataArrival.Enabled : ") +
-                     timerState() + QStringLiteral(" |Sub: Frm_MainBis:TimerDataArrival_Timer:A"));
+        m_trace.line(
+            QStringLiteral("UDP: PbBFermetureApplication = True TimerDataArrival.Enabled : ") +
+            timerState() + QStringLiteral(" |Sub: Frm_MainBis:TimerDataArrival_Timer:A"));
     } else if (m_state.PbBInModeLoadingFrmMain) {
-        m_trace.line(QStringLiteral("UDP: PbBInModeLoadingFrmMain = True TimerDataArrival.Enabled : ") +
-                     timerState() + QStringLiteral(" |Sub: Frm_MainBis:TimerDataArrival_Timer:B"));
+        m_trace.line(
+            QStringLiteral("UDP: PbBInModeLoadingFrmMain = True TimerDataArrival.Enabled : ") +
+            timerState() + QStringLiteral(" |Sub: Frm_MainBis:TimerDataArrival_Timer:B"));
         m_events.processPendingEvents();
     } else if (!m_passRunning) {
         // A tick that comes while a pass lets events run does not start a second pass.

@@ -9,8 +9,8 @@
 class Frm_Main {
 public:
     TextField Caption; // "Ondelia: Trelvo - " version " - " station: titles the message boxes
-    ListField ListeReception; // player messages received, newest first
-    ListField ListeEmission;  // datagrams sent to peripherals, newest first
+    ListField ListeReception;                 // player messages received, newest first
+    ListField ListeEmission;                  // datagrams sent to peripherals, newest first
     std::array<ListField, 1> ListeIncidents;  // the incident list (element 0)
     std::array<CheckField, 1> CheckIncidents; // the incident indicator (element 0)
 };

@@ -56,6 +56,11 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
       receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock),
       console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors),
+      noAlertMail(trace), mail(platform.mail ? *platform.mail : noAlertMail),
+      reception(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, dialogs, mail,
+                platform.clock),
+      emission(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, uptime,
+               platform.clock),
       dataArrival(state, frmSetup, frmMainBis, sessions, trace, errors, platform.events) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));

@@ -2,12 +2,15 @@
 
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
+#include "incidents/AlertMail.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
 #include "platform/PathSpace.h"
 #include "platform/RegistryStore.h"
 #include "relay/DataArrival.h"
+#include "relay/UdpEmission.h"
+#include "relay/UdpReception.h"
 #include "settings/FrmSetup.h"
 #include "shell/Frm_Main.h"
 #include "shell/Frm_MainBis.h"
@@ -43,6 +46,7 @@ struct ProgramPlatform {
     Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
     Frm_MainBis::UdpFactory makeUdp;       // ten listeners and ten emitters
     DialogsHost* dialogs = nullptr;        // the windows' dialogs; none: headless answers
+    AlertMail* mail = nullptr;             // alert mails; none: a trace line, not sent
 };
 
 // How this copy was started.
@@ -107,6 +111,10 @@ public:
     Sound4Sessions sessions;
     Sound4Receiver receiver;
     Sound4Console console;
+    NoAlertMail noAlertMail;
+    AlertMail& mail;
+    UdpReception reception;
+    UdpEmission emission;
     DataArrival dataArrival;
 
 private:

@@ -63,10 +63,14 @@ void TestDataArrival::oneTickHandlesEveryQueueInOrder() {
     f.queue(0, QStringLiteral("<SD4:a=3>"));
     f.queue(5, QStringLiteral("<SD4:ignored>"));
     f.relay.TimerDataArrival_Timer();
-    QCOMPARE(f.telnet(0).sent, (QList<QByteArray>{"a=1\r\n", "a=2\r\n", "a=3\r\n", "rds.ps=MORNING\r\n"}));
+    QCOMPARE(f.telnet(0).sent,
+             (QList<QByteArray>{"a=1\r\n", "a=2\r\n", "a=3\r\n", "rds.ps=MORNING\r\n"}));
     QVERIFY(!f.hidden.TimerDataArrival.isActive());
-    QVERIFY(f.log().last().endsWith(QStringLiteral(":UDP: TimerDataArrival.Enabled : False |Sub: Frm_MainBis:TimerDataArrival_Timer:C")));
-    QCOMPARE(f.count(QStringLiteral("TimerDataArrival_Timer: Chaine: <SD4:ignored> |Index: 5 |Nb: 1/0")), 1);
+    QVERIFY(f.log().last().endsWith(QStringLiteral(
+        ":UDP: TimerDataArrival.Enabled : False |Sub: Frm_MainBis:TimerDataArrival_Timer:C")));
+    QCOMPARE(
+        f.count(QStringLiteral("TimerDataArrival_Timer: Chaine: <SD4:ignored> |Index: 5 |Nb: 1/0")),
+        1);
     QVERIFY(f.program.state.PbBSound4PlayerResult[0]);
 }
 
@@ -87,7 +91,9 @@ void TestDataArrival::heldWhileLoadingDroppedWhileClosing() {
     f.relay.TimerDataArrival_Timer();
     QVERIFY(f.telnet(0).sent.isEmpty());
     QVERIFY(f.hidden.TimerDataArrival.isActive());
-    QCOMPARE(f.count(QStringLiteral("UDP: PbBInModeLoadingFrmMain = True TimerDataArrival.Enabled : True |Sub: Frm_MainBis:TimerDataArrival_Timer:B")), 1);
+    QCOMPARE(f.count(QStringLiteral("UDP: PbBInModeLoadingFrmMain = True TimerDataArrival.Enabled "
+                                    ": True |Sub: Frm_MainBis:TimerDataArrival_Timer:B")),
+             1);
     f.state.PbBInModeLoadingFrmMain = false;
     f.relay.TimerDataArrival_Timer();
     QCOMPARE(f.telnet(0).sent, QList<QByteArray>{"x\r\n"});
@@ -129,8 +135,13 @@ void TestDataArrival::droppedSessionResendsAfterLogin() {
     f.queue(0, QStringLiteral("<SD4:rds.ps=HELLO><NoSound4:1>"));
     f.queue(0, QStringLiteral("<SD4:after><NoSound4:1>"));
     f.relay.TimerDataArrival_Timer();
-    QCOMPARE(f.count(QStringLiteral("Err: TELNET: 10057: Socket is not connected |Sub: Frm_MainBis:UDPDataArrival:60")), 1);
-    QCOMPARE(f.count(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:rds.ps=HELLO><NoSound4:1>")), 1);
+    QCOMPARE(
+        f.count(QStringLiteral(
+            "Err: TELNET: 10057: Socket is not connected |Sub: Frm_MainBis:UDPDataArrival:60")),
+        1);
+    QCOMPARE(f.count(QStringLiteral(
+                 "TELNET: Data Re-Added to ListeDataArrival: <SD4:rds.ps=HELLO><NoSound4:1>")),
+             1);
     QCOMPARE(f.count(QStringLiteral("Try to Login Sound4 #1")), 1);
     // Logged in again, then sent first: the message behind it stays behind it.
     QCOMPARE(f.telnet(1).sent.value(0), QByteArray("login admin,\r\n"));
@@ -147,8 +158,10 @@ void TestDataArrival::unitOutOfRangeSendsNothing() {
     QCOMPARE(f.count(QStringLiteral(":TELNET: Player Send: x")), 2);
     QCOMPARE(f.count(QStringLiteral(":TELNET: Player Sended")), 2);
     const QString incidents = f.program.frmMain.ListeIncidents[0].rows().join('\n');
-    QVERIFY(incidents.contains(QStringLiteral("Err: 9 (Subscript out of range)  Err: Frm_MainBis:UDPDataArrival:30")));
-    QVERIFY(incidents.contains(QStringLiteral("Err: 6 (Overflow)  Err: Frm_MainBis:UDPDataArrival:20")));
+    QVERIFY(incidents.contains(
+        QStringLiteral("Err: 9 (Subscript out of range)  Err: Frm_MainBis:UDPDataArrival:30")));
+    QVERIFY(incidents.contains(
+        QStringLiteral("Err: 6 (Overflow)  Err: Frm_MainBis:UDPDataArrival:20")));
 }
 
 void TestDataArrival::unitWithoutHostIsDropped() {
@@ -157,7 +170,10 @@ void TestDataArrival::unitWithoutHostIsDropped() {
     f.queue(0, QStringLiteral("<SD4:lost><NoSound4:3>"));
     f.queue(0, QStringLiteral("<SD4:kept>"));
     f.relay.TimerDataArrival_Timer();
-    QCOMPARE(f.count(QStringLiteral("Warning: TELNET: Sound4 #3 has no host: message dropped: <SD4:lost><NoSound4:3>")), 1);
+    QCOMPARE(
+        f.count(QStringLiteral(
+            "Warning: TELNET: Sound4 #3 has no host: message dropped: <SD4:lost><NoSound4:3>")),
+        1);
     QCOMPARE(f.telnet(0).sent, QList<QByteArray>{"kept\r\n"});
     QVERIFY(f.telnet(3).connects.isEmpty());
 }

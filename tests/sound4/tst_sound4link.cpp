@@ -7,6 +7,7 @@
 #include "SimulatorProcess.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
+#include "platform/QtUdpSocket.h"
 #include "platform/SocketTelnetConnection.h"
 #include "shell/Program.h"
 
@@ -36,6 +37,7 @@ struct LinkFixture {
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power,
                                   [] { return std::make_unique<SocketTelnetConnection>(); },
+                                  [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
                                   nullptr}) {
         program.paths.addMount(PathSpace::startupFolder(),
                                root.path() + QStringLiteral("/autostart"));

@@ -12,7 +12,8 @@ public:
     // Results the test may set.
     qint32 bindResult = 0;
     qint32 connectResult = 0;
-    qint32 readFailure = 0; // a last error that makes the next read return -1
+    qint32 readFailure = 0;        // a last error that makes the next read return -1
+    qint32 disconnectResult = 0;   // a last error that makes disconnects fail
     QHash<QString, QString> names; // host name -> address for resolve
 
     // What happened.
@@ -24,6 +25,10 @@ public:
 
     qint32 disconnectSocket() override {
         ++disconnects;
+        if (disconnectResult != 0) {
+            m_error = disconnectResult;
+            return -1;
+        }
         m_handle = -1;
         return 0;
     }

@@ -37,11 +37,13 @@ struct ProgramFixture {
         return launch;
     }
 
-    ProgramFixture()
+    // mail: the alert mail a test records; none, the program's own stand-in.
+    explicit ProgramFixture(AlertMail* mail = nullptr)
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power,
                                   [] { return std::make_unique<FakeTelnetConnection>(); },
-                                  [] { return std::make_unique<FakeUdpSocket>(); }, nullptr}) {
+                                  [] { return std::make_unique<FakeUdpSocket>(); }, nullptr,
+                                  mail}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");
     }

@@ -1,0 +1,262 @@
+#include "relay/UdpEmission.h"
+
+#include "log/ErrorTrap.h"
+#include "log/TraceSink.h"
+#include "platform/EventPump.h"
+#include "platform/UdpSocket.h"
+#include "settings/FrmSetup.h"
+#include "shell/Frm_Main.h"
+#include "shell/Frm_MainBis.h"
+#include "shell/ProgramState.h"
+#include "util/Blanks.h"
+#include "util/NumberReading.h"
+#include "util/TextFormat.h"
+#include "util/TimeStamp.h"
+#include "util/UptimeCounter.h"
+
+namespace {
+
+QString num(qint64 n) {
+    return QString::number(n);
+}
+
+bool startsWithDigit(const QString& text) {
+    return !text.isEmpty() && text.front() >= QLatin1Char('0') && text.front() <= QLatin1Char('9');
+}
+
+bool validIndex(qint16 i) {
+    return i >= 0 && i < Frm_MainBis::NbUdp;
+}
+
+} // namespace
+
+UdpEmission::UdpEmission(ProgramState& state, FrmSetup& setup, Frm_Main& main, Frm_MainBis& hidden,
+                         TraceSink& trace, ErrorReporter& errors, EventPump& events,
+                         UptimeCounter& uptime, const Clock& clock)
+    : m_state(state), m_setup(setup), m_main(main), m_hidden(hidden), m_trace(trace),
+      m_errors(errors), m_events(events), m_uptime(uptime), m_clock(clock) {
+    for (int index = 0; index < Frm_MainBis::NbUdp; ++index) {
+        const qint16 i = qint16(index);
+        connect(&m_setup.CheckUDPOutActif[index], &CheckField::clicked, this,
+                [this, i] { CheckUDPOutActif_Click(i); });
+        UdpSocket* socket = m_hidden.SocketWrenchUDPOut[index].get();
+        if (!socket) {
+            continue;
+        }
+        connect(socket, &UdpSocket::connected, this,
+                [this, i] { SocketWrenchUDPOut_OnConnect(i); });
+        connect(socket, &UdpSocket::disconnected, this,
+                [this, i] { SocketWrenchUDPOut_OnDisconnect(i); });
+        connect(socket, &UdpSocket::written, this, [this, i] { SocketWrenchUDPOut_OnWrite(i); });
+        connect(socket, &UdpSocket::errorOccurred, this,
+                [this, i](qint32 code, const QString& description) {
+                    SocketWrenchUDPOut_OnError(i, code, description);
+                });
+    }
+}
+
+void UdpEmission::BtnUDPSend_Click(qint16 i) {
+    ErrorTrap trap(m_errors, QStringLiteral("FrmSetup:BtnUDPSend_Click"));
+    trap.at(10);
+    if (!validIndex(i)) {
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    const QString text = m_setup.TexteUDPDonneeEnvoyees[i].text();
+    if (isBlank(m_setup.TexteUDPIPCible[i].text()) ||
+        Val(m_setup.TexteUDPPortCible[i].text()).value_or(0.0) == 0.0 || isBlank(text)) {
+        return;
+    }
+    trap.at(20);
+    SendMessageUDP(i, trimBlanks(text));
+}
+
+void UdpEmission::SendMessageUDP(qint16 i, const QString& text) {
+    if (!validIndex(i)) {
+        ErrorTrap trap(m_errors, QStringLiteral("FrmSetup:SendMessageUDP"));
+        trap.at(10);
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    sendToPort(i, m_setup.TexteUDPPortCible[i].text(), text);
+    m_events.processPendingEvents();
+    pause();
+    sendToPort(i, m_setup.TexteUDPPortBCible[i].text(), text);
+}
+
+// The three steps of one port: announce, send, report; nothing for a port that is
+// not above 0.
+void UdpEmission::sendToPort(qint16 i, const QString& portField, const QString& text) {
+    ErrorTrap trap(m_errors, QStringLiteral("FrmSetup:SendMessageUDP"));
+    trap.at(20);
+    const std::optional<double> value = Val(portField);
+    if (!value) {
+        trap.fail(AppError::overflow());
+        return;
+    }
+    if (*value <= 0.0) {
+        return;
+    }
+    const QString address = m_setup.TexteUDPIPCible[i].text();
+    const QString target = address + QLatin1Char(':') + portField + QLatin1Char(' ') + text;
+    m_trace.line(QStringLiteral("UDP: NoAddress: ") + num(i) + QStringLiteral("| ") + target);
+    trap.at(30);
+    if (const std::optional<qint32> port = ToInt32(*value)) {
+        SendDataUDPSocketWrench(0, address, *port, text);
+    } else {
+        trap.fail(AppError::overflow());
+    }
+    trap.at(40);
+    m_trace.line(QStringLiteral("UDP: Send to: ") + target);
+}
+
+// A short pause that lets events run and costs no processor time.
+void UdpEmission::pause() {
+    const qint64 start = m_uptime.TickCountMilliSec();
+    for (;;) {
+        const qint64 elapsed = qAbs(m_uptime.TickCountMilliSec() - start);
+        if (elapsed >= PauseMs) {
+            return;
+        }
+        m_events.waitForEvents(PauseMs - elapsed);
+    }
+}
+
+void UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
+                                          const QString& text) {
+    if (m_sending) {
+        m_waiting.push_back({s, address, port, text});
+        return;
+    }
+    m_sending = true;
+    sendOne(s, address, port, text);
+    while (!m_waiting.isEmpty()) {
+        const Datagram next = m_waiting.takeFirst();
+        sendOne(next.socket, next.address, next.port, next.text);
+    }
+    m_sending = false;
+}
+
+void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const QString& text) {
+    ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
+    trap.at(10);
+    if (!validIndex(s) || !m_hidden.SocketWrenchUDPOut[s]) {
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    UdpSocket& socket = *m_hidden.SocketWrenchUDPOut[s];
+    if (isBlank(address)) {
+        return;
+    }
+    trap.at(20);
+    QString target = address;
+    if (!startsWithDigit(target)) {
+        QString found;
+        if (socket.resolve(target, found) == 0) {
+            m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Resolve: HostName changed to "
+                                        "HostAddress: ") +
+                         target + QStringLiteral(" to ") + found);
+            target = found;
+        } else {
+            m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPOut.Resolve: ") +
+                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
+                         QStringLiteral(" |Sub: Frm_MainBis:SendDataUDPSocketWrench"));
+        }
+    }
+    if (target == QLatin1String("127.0.0.1")) {
+        return; // nothing goes to the local loop-back address
+    }
+    trap.at(30);
+    if (socket.handle() != -1) {
+        if (socket.disconnectSocket() == 0) {
+            m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Disconnected"));
+        } else {
+            m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Disconnect: ") +
+                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
+                         QStringLiteral(" |SubFrm_MainBis:SendDataUDPSocketWrench"));
+        }
+        m_events.processPendingEvents();
+    }
+    trap.at(40);
+    // Only a socket opened towards this target may carry the datagram: one that
+    // could not be closed still points at the previous target.
+    if (socket.handle() != -1) {
+        return;
+    }
+    const bool dotted = startsWithDigit(target);
+    socket.setHostAddress(dotted ? target : QString());
+    socket.setHostName(dotted ? QString() : target);
+    socket.setRemotePort(port);
+    const bool opened = socket.connectSocket(ProtocolUdp) == 0;
+    if (opened) {
+        m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Connected to: ") + target +
+                     QLatin1Char(':') + num(port));
+    } else {
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Connect: ") +
+                     num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
+                     QStringLiteral(" |SubFrm_MainBis:SendDataUDPSocketWrench"));
+    }
+    m_events.processPendingEvents();
+    if (!opened) {
+        return;
+    }
+    trap.at(50);
+    const QString data = trimBlanks(text).left(MaxDatagram);
+    if (socket.write(toWindows1252(data)) < 0) {
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Write: ") +
+                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString(),
+                     true);
+        return;
+    }
+    trap.at(60);
+    m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Write: Data Sent to: ") + target +
+                 QLatin1Char(':') + num(port) + QStringLiteral(" |Data: ") + text);
+    m_main.ListeEmission.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + data, true);
+}
+
+void UdpEmission::CheckUDPOutActif_Click(qint16 i) {
+    ErrorTrap trap(m_errors, QStringLiteral("FrmSetup:CheckUDPOutActif_Click"));
+    trap.at(10);
+    if (!validIndex(i)) {
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    const bool unlocked = m_setup.CheckUDPOutActif[i].value() != 1;
+    m_setup.TexteUDPIPCible[i].setEnabled(unlocked);
+    m_setup.TexteUDPPortCible[i].setEnabled(unlocked);
+    m_setup.TexteUDPPortBCible[i].setEnabled(unlocked);
+    m_state.PbBPeripheriquesModifies = true;
+}
+
+void UdpEmission::eventLine(const char* event, qint16 s) {
+    m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut_On") + QLatin1String(event) +
+                 QStringLiteral(": Index: ") + num(s));
+}
+
+void UdpEmission::SocketWrenchUDPOut_OnAccept(qint16 s) {
+    eventLine("Accept", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnCancel(qint16 s) {
+    eventLine("Cancel", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnConnect(qint16 s) {
+    eventLine("Connect", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnDisconnect(qint16 s) {
+    eventLine("Disconnect", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnProgress(qint16 s) {
+    eventLine("Progress", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnTimeout(qint16 s) {
+    eventLine("Timeout", s);
+}
+void UdpEmission::SocketWrenchUDPOut_OnWrite(qint16 s) {
+    eventLine("Write", s);
+}
+
+void UdpEmission::SocketWrenchUDPOut_OnError(qint16 s, qint32 code, const QString& description) {
+    m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut_OnError: Index: ") + num(s) +
+                 QStringLiteral(" ErrorCode: ") + num(code) + QStringLiteral(" Description: ") +
+                 description);
+}

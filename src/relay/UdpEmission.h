@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class Clock;
+class ErrorReporter;
+class EventPump;
+class FrmSetup;
+class Frm_Main;
+class Frm_MainBis;
+class TraceSink;
+class UptimeCounter;
+struct ProgramState;
+
+// The settings window's ten UDP emitters: the Send button sends the emitter's text
+// as one datagram to its target's first port, then to its second port. Every
+// datagram leaves through emitter socket 0, closed and opened again for each one;
+// the main window's emission list shows what was sent.
+class UdpEmission final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr qint32 MaxDatagram = 1024; // characters sent at most
+    static constexpr qint32 ProtocolUdp = 17;
+    static constexpr qint64 PauseMs = 10; // between the two datagrams of one send
+
+    UdpEmission(ProgramState& state, FrmSetup& setup, Frm_Main& main, Frm_MainBis& hidden,
+                TraceSink& trace, ErrorReporter& errors, EventPump& events, UptimeCounter& uptime,
+                const Clock& clock);
+
+    void BtnUDPSend_Click(qint16 i);
+    void SendMessageUDP(qint16 i, const QString& text);
+    // One datagram through socket s. A send asked for while another one runs (from
+    // an event handled inside it) waits for that one to finish, so that it cannot
+    // redirect the socket between its connect and its write.
+    void SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
+                                 const QString& text);
+    // Locks (1) or unlocks the emitter's target fields.
+    void CheckUDPOutActif_Click(qint16 i);
+
+    // The emitter sockets' events: log lines only.
+    void SocketWrenchUDPOut_OnAccept(qint16 s);
+    void SocketWrenchUDPOut_OnCancel(qint16 s);
+    void SocketWrenchUDPOut_OnConnect(qint16 s);
+    void SocketWrenchUDPOut_OnDisconnect(qint16 s);
+    void SocketWrenchUDPOut_OnError(qint16 s, qint32 code, const QString& description);
+    void SocketWrenchUDPOut_OnProgress(qint16 s);
+    void SocketWrenchUDPOut_OnTimeout(qint16 s);
+    void SocketWrenchUDPOut_OnWrite(qint16 s);
+
+private:
+    struct Datagram {
+        qint16 socket;
+        QString address;
+        qint32 port;
+        QString text;
+    };
+    void sendOne(qint16 s, const QString& address, qint32 port, const QString& text);
+    void sendToPort(qint16 i, const QString& portField, const QString& text);
+    void pause();
+    void eventLine(const char* event, qint16 s);
+
+    ProgramState& m_state;
+    FrmSetup& m_setup;
+    Frm_Main& m_main;
+    Frm_MainBis& m_hidden;
+    TraceSink& m_trace;
+    ErrorReporter& m_errors;
+    EventPump& m_events;
+    UptimeCounter& m_uptime;
+    const Clock& m_clock;
+    bool m_sending = false;
+    QList<Datagram> m_waiting;
+};

@@ -1,0 +1,361 @@
+#include "relay/UdpReception.h"
+
+#include "incidents/AlertMail.h"
+#include "log/ErrorTrap.h"
+#include "log/TraceSink.h"
+#include "platform/DialogsHost.h"
+#include "platform/EventPump.h"
+#include "platform/UdpSocket.h"
+#include "settings/FrmSetup.h"
+#include "shell/Frm_Main.h"
+#include "shell/Frm_MainBis.h"
+#include "shell/ProgramState.h"
+#include "util/Blanks.h"
+#include "util/NumberReading.h"
+#include "util/TextFormat.h"
+#include "util/TimeStamp.h"
+
+#include <optional>
+
+namespace {
+
+const QString ClickCaller = QStringLiteral("FrmSetup:CheckUDPInActif_Click");
+const QString ReadCaller = QStringLiteral("Frm_MainBis:SocketWrenchUDPIn_OnRead");
+
+QString num(qint64 n) {
+    return QString::number(n);
+}
+
+QString indexTag(qint16 i) {
+    return QStringLiteral(" (Index: ") + num(i) + QLatin1Char(')');
+}
+
+bool startsWithDigit(const QString& text) {
+    return !text.isEmpty() && text.front() >= QLatin1Char('0') && text.front() <= QLatin1Char('9');
+}
+
+// A port field read the classic way and rounded into 32 bits; none when it overflows.
+std::optional<qint32> portOf(const QString& field) {
+    const std::optional<double> value = Val(field);
+    return value ? ToInt32(*value) : std::nullopt;
+}
+
+} // namespace
+
+UdpReception::UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main,
+                           Frm_MainBis& hidden, TraceSink& trace, ErrorReporter& errors,
+                           EventPump& events, DialogsHost& dialogs, AlertMail& mail,
+                           const Clock& clock)
+    : m_state(state), m_setup(setup), m_main(main), m_hidden(hidden), m_trace(trace),
+      m_errors(errors), m_events(events), m_dialogs(dialogs), m_mail(mail), m_clock(clock) {
+    for (int index = 0; index < Frm_MainBis::NbUdp; ++index) {
+        const qint16 i = qint16(index);
+        connect(&m_setup.CheckUDPInActif[index], &CheckField::clicked, this,
+                [this, i] { CheckUDPInActif_Click(i); });
+        UdpSocket* socket = m_hidden.SocketWrenchUDPIn[index].get();
+        if (!socket) {
+            continue;
+        }
+        connect(socket, &UdpSocket::readyRead, this, [this, i] { SocketWrenchUDPIn_OnRead(i); });
+        connect(socket, &UdpSocket::errorOccurred, this,
+                [this, i](qint32 code, const QString& description) {
+                    SocketWrenchUDPIn_OnError(i, code, description);
+                });
+    }
+}
+
+UdpSocket* UdpReception::listener(qint16 i, ErrorTrap& trap) {
+    if (i >= 0 && i < Frm_MainBis::NbUdp && m_hidden.SocketWrenchUDPIn[i]) {
+        return m_hidden.SocketWrenchUDPIn[i].get();
+    }
+    trap.fail(AppError::subscriptOutOfRange());
+    return nullptr;
+}
+
+void UdpReception::setFieldsEnabled(qint16 i, bool enabled) {
+    m_setup.TexteUDPIPSource[i].setEnabled(enabled);
+    m_setup.TexteUDPPortSource[i].setEnabled(enabled);
+}
+
+QString UdpReception::LibSockectErr(qint32 code) {
+    switch (code) {
+    case 7:
+        return QStringLiteral("OutOfMemory");
+    case 380:
+        return QStringLiteral("InvalidPropertyValue");
+    case 383:
+        return QStringLiteral("SetNotSupported");
+    case 394:
+        return QStringLiteral("GetNotSupported");
+    case 10004:
+        return QStringLiteral("OpCanceled");
+    case 10014:
+    case 40014:
+        return QStringLiteral("InvalidArgument");
+    case 10035:
+        return QStringLiteral("AddWouldBlock");
+    case 10037:
+        return QStringLiteral("AlreadyComplete");
+    case 10038:
+        return QStringLiteral("NotSocket");
+    case 10040:
+        return QStringLiteral("MsgTooBig");
+    case 10043:
+        return QStringLiteral("PortNotSupported");
+    case 10048:
+        return QStringLiteral("AddressInUse");
+    case 10049:
+        return QStringLiteral("AddressNotAvailable");
+    case 10050:
+        return QStringLiteral("NetworkSubsystemFailed");
+    case 10051:
+        return QStringLiteral("NetworkUnreachable");
+    case 10052:
+        return QStringLiteral("NetReset");
+    case 10053:
+        return QStringLiteral("ConnectAborted");
+    case 10054:
+        return QStringLiteral("ConnectionReset");
+    case 10055:
+        return QStringLiteral("NoBufferSpace");
+    case 10056:
+        return QStringLiteral("AlreadyConnected");
+    case 10057:
+        return QStringLiteral("NotConnected");
+    case 10058:
+        return QStringLiteral("SocketShutdown");
+    case 10060:
+        return QStringLiteral("Timedout");
+    case 10061:
+        return QStringLiteral("ConnectionRefused");
+    case 10093:
+        return QStringLiteral("NotInitialized");
+    case 11001:
+        return QStringLiteral("HostNotFound");
+    case 11002:
+        return QStringLiteral("HostNotFoundTryAgain");
+    case 11003:
+        return QStringLiteral("NonRecoverableError");
+    case 11004:
+        return QStringLiteral("NoData");
+    case 40006:
+        return QStringLiteral("BadState");
+    case 40017:
+        return QStringLiteral("Success");
+    case 40018:
+        return QStringLiteral("Unsupported");
+    case 40020:
+        return QStringLiteral("InvalidOp");
+    case 40021:
+        return QStringLiteral("OutOfRange");
+    case 40026:
+        return QStringLiteral("WrongProtocol");
+    default:
+        return QString();
+    }
+}
+
+void UdpReception::reportClickFailure(ErrorTrap& trap, qint16 i, const QString& address,
+                                      const QString& port, const AppError& error) {
+    const QString context = address + QLatin1Char(':') + port + QStringLiteral(" |Idx: ") + num(i) +
+                            QStringLiteral(" |FrmSetup:CheckUDPInActif_Click:") + num(trap.line());
+    const QString name = LibSockectErr(error.number);
+    if (error.number == 126) {
+        m_trace.line(QStringLiteral("Warning: 126: ") + context);
+    } else if (error.number == 10049 && m_settingsVisible()) {
+        m_dialogs.ask(m_main.Caption.text(), QStringLiteral("Adresse d'écoute non valide."),
+                      DialogsHost::Buttons::Ok, DialogsHost::Icon::Warning,
+                      DialogsHost::Answer::Ok);
+    } else if (!name.isEmpty()) {
+        m_trace.line(QStringLiteral("Err: ") + name + QStringLiteral(": ") + context, true);
+    } else {
+        trap.fail(error);
+    }
+    m_events.processPendingEvents();
+}
+
+void UdpReception::bindListener(qint16 i, const QString& address, qint32 port,
+                                const QString& caller) {
+    UdpSocket& socket = *m_hidden.SocketWrenchUDPIn[i];
+    QString local = address;
+    if (!startsWithDigit(local)) {
+        QString found;
+        if (socket.resolve(local, found) == 0) {
+            m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn.Resolve: HostName changed to "
+                                        "HostAddress: ") +
+                         local + QStringLiteral(" to ") + found);
+            local = found;
+        } else {
+            m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPIn.Resolve: ") +
+                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
+                         QStringLiteral(" |Sub: ") + caller);
+        }
+    }
+    socket.setBlocking(false);
+    const QString endpoint = local + QLatin1Char(':') + num(port) + indexTag(i);
+    m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn: Try to Bind: ") + endpoint);
+    if (socket.bind(local, port, ProtocolUdp) == 0) {
+        m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn.Binded to: ") + endpoint);
+        setFieldsEnabled(i, false);
+        return;
+    }
+    const qint32 code = socket.lastError();
+    m_trace.line((code == 11001 ? QStringLiteral("Warning: ") : QStringLiteral("Err: ")) +
+                 QStringLiteral("UDP: SocketWrenchUDPIn.Bind: ") + num(code) +
+                 QStringLiteral(": ") + socket.lastErrorString() + indexTag(i) +
+                 QStringLiteral(" |Sub") + caller);
+}
+
+void UdpReception::CheckUDPInActif_Click(qint16 i) {
+    ErrorTrap trap(m_errors, ClickCaller);
+    trap.at(10);
+    UdpSocket* socket = listener(i, trap);
+    if (!socket) {
+        m_events.processPendingEvents();
+        m_state.PbBPeripheriquesModifies = true;
+        return;
+    }
+    const auto disconnectLine = [&](const QString& success) {
+        if (socket->disconnectSocket() == 0) {
+            m_trace.line(success + indexTag(i));
+            setFieldsEnabled(i, true);
+        } else {
+            m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn.Disconnect: ") +
+                         num(socket->lastError()) + QStringLiteral(": ") +
+                         socket->lastErrorString() + indexTag(i) +
+                         QStringLiteral(" |SubFrmSetup:CheckUDPInActif_Click"));
+        }
+    };
+
+    if (m_setup.CheckUDPInActif[i].value() == 1) {
+        trap.at(20);
+        const QString address = m_setup.TexteUDPIPSource[i].text();
+        const QString portField = m_setup.TexteUDPPortSource[i].text();
+        if (isBlank(address)) {
+            m_trace.line(
+                QStringLiteral("Err: Unable to Check CheckUDPInActif due to IP source is empty"));
+        } else if (const std::optional<qint32> port = portOf(portField); !port) {
+            // A port that cannot be a port: reported, and nothing is opened on a
+            // number the user never typed.
+            reportClickFailure(trap, i, address, portField, AppError::overflow());
+        } else {
+            trap.at(30);
+            m_state.PbLErreurNumero = 0;
+            disconnectLine(QStringLiteral("UDP: SocketWrenchUDPIn.Disconnected"));
+            trap.at(40);
+            if (socket->handle() == -1) {
+                bindListener(i, address, *port, ClickCaller);
+            }
+        }
+    } else {
+        trap.at(50);
+        disconnectLine(QStringLiteral("UDP: SocketWrenchUDPIn.Disconnected "));
+        setFieldsEnabled(i, true);
+    }
+    trap.at(60);
+    m_state.PbBPeripheriquesModifies = true;
+}
+
+void UdpReception::SocketWrenchUDPIn_OnRead(qint16 i) {
+    ErrorTrap trap(m_errors, ReadCaller);
+    trap.at(10);
+    if (m_state.PbBFermetureApplication) {
+        return;
+    }
+    UdpSocket* socket = listener(i, trap);
+    if (!socket) {
+        return;
+    }
+    trap.at(20);
+    QByteArray data;
+    const qint32 n = socket->read(data, MaxDatagram);
+    if (n > 0) {
+        trap.at(30);
+        const QString text = fromWindows1252(data.left(n));
+        m_trace.line(QStringLiteral("UDP: Data arrival: Added to ListeDataArrival: ") + text);
+        if (!isBlank(text)) {
+            m_hidden.ListeDataArrival[i].addItem(text);
+            // An active timer keeps its phase: restarting it on every datagram
+            // would hold the dispatcher off for as long as datagrams keep coming.
+            if (!m_hidden.TimerDataArrival.isActive()) {
+                m_hidden.TimerDataArrival.start();
+            }
+            m_main.ListeReception.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + text,
+                                            true);
+        }
+        return;
+    }
+    if (n == 0) {
+        return;
+    }
+    trap.at(40);
+    const qint32 code = socket->lastError();
+    const QString description = socket->lastErrorString();
+    if (code == 10054) {
+        m_trace.line(
+            QStringLiteral("Err: UDP: SocketWrenchUDPIn_OnRead: There is no server running "
+                           "on the specified host address and/or port number |Remote: ") +
+                socket->remoteAddress() + QLatin1Char(':') + num(socket->remotePort()),
+            true);
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn_OnRead: ") + num(code) +
+                     QStringLiteral(": ") + description);
+        trap.at(50);
+        closeAfterReadError(i);
+    } else if (code == 10035) {
+        trap.at(60);
+        recoverWouldBlock(i);
+    } else {
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn_OnRead: ") + num(code) +
+                         QStringLiteral(": ") + description +
+                         QStringLiteral(" |SubFrm_MainBis:SocketWrenchUDPIn_OnRead"),
+                     true);
+    }
+}
+
+void UdpReception::closeAfterReadError(qint16 i) {
+    UdpSocket& socket = *m_hidden.SocketWrenchUDPIn[i];
+    if (socket.handle() == -1) {
+        return;
+    }
+    if (socket.disconnectSocket() == 0) {
+        m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn.Disconnect: True"));
+        setFieldsEnabled(i, true);
+    } else {
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn.Disconnect: ") +
+                     num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
+                     QStringLiteral(" |SubFrm_MainBis:SocketWrenchUDPIn_OnRead"));
+    }
+}
+
+void UdpReception::recoverWouldBlock(qint16 i) {
+    m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn_OnRead: The specified operation would "
+                                "block the current thread"));
+    closeAfterReadError(i);
+    m_mail.EnvoiMail(0, m_setup.TexteEmailsAdresses.text(),
+                     QStringLiteral("Re-Init SocketWrenchUDPIn due to swErrorOperationWouldBlock"),
+                     QStringLiteral("SocketWrenchUDPIn"), true);
+    // Events run while the mail leaves: a listener unticked or a program closing
+    // meanwhile is not opened again behind the user's back.
+    if (m_state.PbBFermetureApplication || m_setup.CheckUDPInActif[i].value() != 1) {
+        return;
+    }
+    const QString address = m_setup.TexteUDPIPSource[i].text();
+    if (isBlank(address)) {
+        return;
+    }
+    const QString portField = m_setup.TexteUDPPortSource[i].text();
+    const std::optional<qint32> port = portOf(portField);
+    if (!port) {
+        ErrorTrap trap(m_errors, ReadCaller);
+        trap.at(70);
+        trap.fail(AppError::overflow());
+        return;
+    }
+    bindListener(i, address, *port, ReadCaller);
+}
+
+void UdpReception::SocketWrenchUDPIn_OnError(qint16 i, qint32 code, const QString& description) {
+    m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPIn_OnError: Index: ") + num(i) +
+                 QStringLiteral(" ErrorCode: ") + num(code) + QStringLiteral(" Description: ") +
+                 description);
+}

@@ -1,0 +1,119 @@
+// The relay end to end: a player datagram on a real UDP socket reaches the Sound4
+// simulator as a command line, through the listener, the queue and the dispatcher.
+#include "FakeDesktop.h"
+#include "FakeHostInfo.h"
+#include "FakePower.h"
+#include "SimulatorProcess.h"
+#include "platform/LinuxProcessControl.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtUdpSocket.h"
+#include "platform/SocketTelnetConnection.h"
+#include "platform/SystemClock.h"
+#include "shell/Program.h"
+
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+
+quint16 freeUdpPort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+struct RelayFixture {
+    QTemporaryDir root;
+    SystemClock clock;
+    QtEventPump events;
+    FakeHostInfo host;
+    LinuxProcessControl processes;
+    FakeDesktop desktop;
+    FakePower power;
+    Program program;
+
+    static ProgramLaunch launchFor(const QString& root) {
+        ProgramLaunch launch;
+        launch.root = root;
+        return launch;
+    }
+
+    RelayFixture()
+        : program(launchFor(root.path()),
+                  ProgramPlatform{clock, events, host, processes, desktop, power,
+                                  [] { return std::make_unique<SocketTelnetConnection>(); },
+                                  [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
+                                  nullptr}) {
+        program.paths.addMount(PathSpace::startupFolder(),
+                               root.path() + QStringLiteral("/autostart"));
+    }
+
+    void unitOn(int unit, quint16 port) {
+        FrmSetup& s = program.frmSetup;
+        s.TexteSound4IP[unit].setText(QStringLiteral("127.0.0.1"));
+        s.TexteSound4Port[unit].setText(QString::number(port));
+        s.TexteSound4User[unit].setText(QStringLiteral("admin"));
+        program.sessions.CommandSound4Login_Click(qint16(unit));
+    }
+    quint16 listen(int listener) {
+        const quint16 port = freeUdpPort();
+        program.frmSetup.TexteUDPIPSource[listener].setText(QStringLiteral("127.0.0.1"));
+        program.frmSetup.TexteUDPPortSource[listener].setText(QString::number(port));
+        program.frmSetup.CheckUDPInActif[listener].setValue(1);
+        return port;
+    }
+    static void send(quint16 port, const QByteArray& datagram) {
+        QUdpSocket player;
+        player.writeDatagram(datagram, QHostAddress::LocalHost, port);
+    }
+};
+
+} // namespace
+
+class TestRelayEndToEnd : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void datagramsReachTheirUnits();
+    void droppedSessionLosesNothing();
+};
+
+void TestRelayEndToEnd::datagramsReachTheirUnits() {
+    SimulatorProcess unit0;
+    SimulatorProcess unit1;
+    RelayFixture f;
+    f.unitOn(0, unit0.port());
+    f.unitOn(1, unit1.port());
+    QVERIFY(f.program.state.PbBSound4LoggedIn[0] && f.program.state.PbBSound4LoggedIn[1]);
+    const quint16 rds = f.listen(1);
+    const quint16 raw = f.listen(0);
+
+    RelayFixture::send(rds, "<RDS:PS><Msg:MORNING>");
+    QTRY_VERIFY(unit0.received().contains("rds.ps=MORNING"));
+    RelayFixture::send(raw, "<SD4:rds.ps=HELLO><NoSound4:1>");
+    QTRY_VERIFY(unit1.received().contains("rds.ps=HELLO"));
+    RelayFixture::send(rds, "<RDS:RT><Msg:Rock & Roll>");
+    QTRY_VERIFY(unit0.received().contains("rds.rt=Rock et Roll"));
+    QCOMPARE(f.program.frmSetup.TexteCommandeATester.text(), QStringLiteral("rds.rt=Rock & Roll"));
+    QCOMPARE(f.program.frmMain.ListeReception.count(), 3);
+}
+
+void TestRelayEndToEnd::droppedSessionLosesNothing() {
+    SimulatorProcess unit0({QStringLiteral("--drop-after"), QStringLiteral("2")});
+    RelayFixture f;
+    f.unitOn(0, unit0.port());
+    const quint16 rds = f.listen(1);
+    RelayFixture::send(rds, "<RDS:PS><Msg:ONE>"); // the simulator drops the session on it
+    QTRY_VERIFY(unit0.received().contains("rds.ps=ONE"));
+    QTRY_VERIFY(!f.program.state.PbBSound4Connected[0]);
+    RelayFixture::send(rds, "<RDS:PS><Msg:TWO>");
+    QTRY_VERIFY_WITH_TIMEOUT(unit0.received().contains("rds.ps=TWO"), 10000);
+    const QString log = f.program.frmMainBis.ListeLogTemp.rows().join('\n');
+    QVERIFY(log.contains(
+        QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <RDS:PS><Msg:TWO>")));
+    QCOMPARE(unit0.received().count(QByteArray("login admin,")), 2);
+}
+
+QTEST_GUILESS_MAIN(TestRelayEndToEnd)
+#include "tst_sound4link_relay.moc"
