@@ -1,17 +1,8 @@
 // The relay end to end: a player datagram on a real UDP socket reaches the Sound4
 // simulator as a command line, through the listener, the queue and the dispatcher.
-#include "FakeDesktop.h"
-#include "FakeHostInfo.h"
-#include "FakePower.h"
+#include "RealProgramFixture.h"
 #include "SimulatorProcess.h"
-#include "platform/LinuxProcessControl.h"
-#include "platform/QtEventPump.h"
-#include "platform/QtUdpSocket.h"
-#include "platform/SocketTelnetConnection.h"
-#include "platform/SystemClock.h"
-#include "shell/Program.h"
 
-#include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
 
@@ -23,37 +14,9 @@ quint16 freeUdpPort() {
     return probe.localPort();
 }
 
-struct RelayFixture {
-    QTemporaryDir root;
-    SystemClock clock;
-    QtEventPump events;
-    FakeHostInfo host;
-    LinuxProcessControl processes;
-    FakeDesktop desktop;
-    FakePower power;
-    Program program;
-
-    static ProgramLaunch launchFor(const QString& root) {
-        ProgramLaunch launch;
-        launch.root = root;
-        return launch;
-    }
-
-    RelayFixture()
-        : program(launchFor(root.path()),
-                  ProgramPlatform{clock, events, host, processes, desktop, power,
-                                  [] { return std::make_unique<SocketTelnetConnection>(); },
-                                  [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
-                                  nullptr}) {
-        program.paths.addMount(PathSpace::startupFolder(),
-                               root.path() + QStringLiteral("/autostart"));
-    }
-
+struct RelayFixture : RealProgramFixture {
     void unitOn(int unit, quint16 port) {
-        FrmSetup& s = program.frmSetup;
-        s.TexteSound4IP[unit].setText(QStringLiteral("127.0.0.1"));
-        s.TexteSound4Port[unit].setText(QString::number(port));
-        s.TexteSound4User[unit].setText(QStringLiteral("admin"));
+        configureUnit(unit, port, QString(), QStringLiteral("admin"), QString());
         program.sessions.CommandSound4Login_Click(qint16(unit));
     }
     quint16 listen(int listener) {

@@ -1,58 +1,18 @@
 // The Sound4 link end to end: the program's sessions, answer reading and console on
 // real telnet connections to the simulator, on the real event loop.
-#include "FakeDesktop.h"
-#include "FakeHostInfo.h"
-#include "FakePower.h"
-#include "OffsetClock.h"
+#include "RealProgramFixture.h"
 #include "SimulatorProcess.h"
-#include "platform/LinuxProcessControl.h"
-#include "platform/QtEventPump.h"
-#include "platform/QtUdpSocket.h"
-#include "platform/SocketTelnetConnection.h"
-#include "shell/Program.h"
 
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct LinkFixture {
-    QTemporaryDir root;
-    OffsetClock clock;
-    QtEventPump events;
-    FakeHostInfo host;
-    LinuxProcessControl processes;
-    FakeDesktop desktop;
-    FakePower power;
-    Program program;
-
-    static ProgramLaunch launchFor(const QString& root) {
-        ProgramLaunch launch;
-        launch.root = root;
-        return launch;
-    }
-
-    LinkFixture()
-        : program(launchFor(root.path()),
-                  ProgramPlatform{clock, events, host, processes, desktop, power,
-                                  [] { return std::make_unique<SocketTelnetConnection>(); },
-                                  [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
-                                  nullptr}) {
-        program.paths.addMount(PathSpace::startupFolder(),
-                               root.path() + QStringLiteral("/autostart"));
-    }
-
+struct LinkFixture : RealProgramFixture {
     void configure(int unit, quint16 port, const QString& serial, const QString& user,
                    const QString& password) {
-        FrmSetup& s = program.frmSetup;
-        s.TexteSound4IP[unit].setText(QStringLiteral("127.0.0.1"));
-        s.TexteSound4Port[unit].setText(QString::number(port));
-        s.TexteSound4NoSerie[unit].setText(serial);
-        s.TexteSound4User[unit].setText(user);
-        s.TexteSound4PW[unit].setText(password);
+        configureUnit(unit, port, serial, user, password);
     }
-    QString log() const { return program.frmMainBis.ListeLogTemp.rows().join('\n'); }
 };
 
 } // namespace
