@@ -46,8 +46,11 @@ public:
     PerUdp<TextField> TexteUDPDonneeEnvoyees;
     PerUdp<CheckField> CheckUDPOutActif;
 
-    // Alert mail recipients.
+    // Alert mail recipients (separated by ";") and alert kinds; kind 0 is the
+    // "Problème de connexion à la Sound 4" alert, kinds 1 to 5 carry no caption.
+    static constexpr int NbEmailChecks = 6;
     TextField TexteEmailsAdresses;
+    std::array<CheckField, NbEmailChecks> CheckEmail;
 
     // Sound4 console.
     ListField ListeTelNet; // connection events and traffic of all units

@@ -30,6 +30,8 @@ struct ProgramState {
     // Settings edited since the last save: options, and network peripherals.
     bool PbBOptionsModifiees = false;
     bool PbBPeripheriquesModifies = false;
+    // Number of bases of the site, 1 to 5, read when the settings window loads.
+    qint16 PbINbBase = 1;
 
     // The site read from the suite's configuration (base 0 is the working base).
     SiteParameters PbTParametresSite;

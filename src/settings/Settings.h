@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
+class ErrorReporter;
+class EventPump;
+class FrmSetup;
+class IniAccess;
+class Sound4Sessions;
+class TraceSink;
+struct ProgramState;
+
+// The program's own settings: loads the settings window's controls from the
+// program's INI files, saves them back, and keeps the two "edited" flags.
+//
+// The settings file holds the sections "Sound4", "Email" and "General_Out"; the
+// peripherals file holds one section per UDP listener and one per UDP emitter.
+// Both are Windows paths handed to IniAccess; they may name the same file, since
+// their sections never overlap.
+class Settings final : public QObject {
+    Q_OBJECT
+
+public:
+    static inline const QString DefaultFile =
+        QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Trelvo\\KZ3_Trelvo.Ini");
+    static constexpr qint16 MinBases = 1;
+    static constexpr qint16 MaxBases = 5;
+
+    // Connects the change signals of the settings controls to the two flags.
+    Settings(ProgramState& state, FrmSetup& setup, IniAccess& ini, ErrorReporter& errors,
+             TraceSink& trace, EventPump& events, Sound4Sessions& sessions,
+             QString settingsFile = DefaultFile, QString peripheralsFile = DefaultFile);
+
+    const QString& settingsFile() const { return m_settingsFile; }
+    const QString& peripheralsFile() const { return m_peripheralsFile; }
+
+    // Sections "Sound4" and "Email" into the controls; clears PbBOptionsModifiees.
+    void InitSettings();
+    // Listener and emitter sections into the controls (ticking a box opens its
+    // listener or emitter); clears PbBPeripheriquesModifies.
+    void InitSettingsPeripheriques();
+    // Controls into "Sound4" (except the Connected_ keys) and "Email".
+    void SaveSettings();
+    // Controls into the listener and emitter sections.
+    void SaveSettingsPeripheriques();
+    // The "Enregistrer" button: saves what was edited, nothing otherwise.
+    void CommandSave_Click();
+
+    // PbINbBase from "General_Out"/"NbZones", kept within 1 to 5, and its trace line.
+    void InitNbBase();
+    // "Connected_0".."Connected_3": which units are connected right now.
+    void saveConnectedKeys();
+    // Logs in again each unit whose "Connected_" key reads exactly "1".
+    void reconnectSavedUnits();
+
+    // The leading number of a text (Val), 0 when it has none, rounded and kept within
+    // the range of a 32-bit integer.
+    static qint32 leadingNumber(const QString& text);
+    // A stored check box value: 0 stays clear, any other number ticks the box.
+    static int checkValue(const QString& text) { return leadingNumber(text) == 0 ? 0 : 1; }
+
+private:
+    void connectChangeSignals();
+
+    ProgramState& m_state;
+    FrmSetup& m_setup;
+    IniAccess& m_ini;
+    ErrorReporter& m_errors;
+    TraceSink& m_trace;
+    EventPump& m_events;
+    Sound4Sessions& m_sessions;
+    QString m_settingsFile;
+    QString m_peripheralsFile;
+};
