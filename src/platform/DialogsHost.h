@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Message boxes and questions. The windows show them; tests script the answers;
 // headless, the host logs the question with the answer it takes, the one that keeps
@@ -16,4 +17,13 @@ public:
     // safeAnswer: the answer taken when nobody can answer.
     virtual Answer ask(const QString& title, const QString& text, Buttons buttons, Icon icon,
                        Answer safeAnswer) = 0;
+
+    // One entry of a list (the base choice): its index, or -1 when given up.
+    // safeChoice: the entry taken when nobody can choose.
+    virtual int choose(const QString& title, const QString& prompt, const QStringList& items,
+                       int preselected, int safeChoice) = 0;
+
+    // A folder picked by the user, starting at startFolder (a Windows path); an empty
+    // text when cancelled. Nobody to ask: cancelled.
+    virtual QString browseFolder(const QString& title, const QString& startFolder) = 0;
 };

@@ -13,6 +13,9 @@ public:
 
     Answer ask(const QString& title, const QString& text, Buttons buttons, Icon icon,
                Answer safeAnswer) override;
+    int choose(const QString& title, const QString& prompt, const QStringList& items,
+               int preselected, int safeChoice) override;
+    QString browseFolder(const QString& title, const QString& startFolder) override;
 
     static QString answerText(Answer answer);
 

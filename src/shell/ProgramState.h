@@ -26,6 +26,21 @@ struct ProgramState {
     QDateTime PbDDateDemarrage;
     QString PbSFormatDate = QStringLiteral("dd/MM/yyyy");
     QString PbSFormatHeure = QStringLiteral("HH:MM:SS");
+    bool PbBComposantsManquants = false; // the suite's shared components are missing
+    QString PbSLigneCommande;             // the station switches, kept for the whole run
+    QString PbSIPCible;                   // "/IP=": logged only
+    bool PbBAfficheMsgInit = false;       // the progress window shows the start-up steps
+
+    // The suite's configuration: its file, each base's configuration folder, the
+    // program's settings folders and the base chosen at start (-1: given up).
+    static constexpr int NbBases = SiteParameters::NbBasesMax;
+    QString PbSFichierConfig;
+    std::array<QString, NbBases> PbSDossierConfig{};
+    QString PbSDossierSettings;
+    QString PbSDossierSettingsHisto;
+    qint16 BaseChoisie = 0;
+    // Per base, the folder of the suite's MX_SYS.ini and MX_PRG.ini.
+    std::array<QString, NbBases> PbSDossierConfigFichier{};
 
     // Settings edited since the last save: options, and network peripherals.
     bool PbBOptionsModifiees = false;

@@ -18,6 +18,23 @@ public:
 
     QList<Answer> answers;
     QList<Question> questions;
+    // Scripted base choices and folders, then the safe choice and "cancelled".
+    QList<int> choices;
+    QList<QStringList> choiceLists; // the items of each choice offered
+    QList<int> preselections;
+    QStringList folders;
+    QStringList folderStarts;
+
+    int choose(const QString&, const QString&, const QStringList& items, int preselected,
+               int safeChoice) override {
+        choiceLists.push_back(items);
+        preselections.push_back(preselected);
+        return choices.isEmpty() ? safeChoice : choices.takeFirst();
+    }
+    QString browseFolder(const QString&, const QString& startFolder) override {
+        folderStarts.push_back(startFolder);
+        return folders.isEmpty() ? QString() : folders.takeFirst();
+    }
 
     Answer ask(const QString& title, const QString& text, Buttons buttons, Icon icon,
                Answer safeAnswer) override {
