@@ -1,5 +1,6 @@
 #include "BuildStamp.h"
 
+#include "platform/InstanceLock.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/PathSpace.h"
@@ -12,10 +13,14 @@
 #include "platform/XdgDesktop.h"
 #include "shell/LaunchOptions.h"
 #include "shell/Program.h"
+#include "shell/Shutdown.h"
+#include "shell/Startup.h"
 #include "util/AppVersion.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include <cstring>
 
 namespace {
 
@@ -37,8 +42,12 @@ public:
     }
 };
 
-// Runs without windows until SIGTERM or SIGINT. The full start-up (site, settings,
-// listeners, sessions) joins here as it is built.
+// Exit codes besides 0 (a normal stop).
+constexpr int ExitRefused = 3;   // another copy runs on the same program folder
+constexpr int ExitAbandoned = 4; // the start-up was given up (base choice, data files)
+
+// Runs without windows: the whole start-up, then the relay until SIGTERM or SIGINT,
+// then the unload. Only this process ends.
 int runHeadless(QCoreApplication& app, const LaunchOptions& options, const VersionInfo& version) {
     SystemClock clock;
     QtEventPump events;
@@ -56,26 +65,42 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
         launch, ProgramPlatform{clock, events, host, processes, desktop, power,
                                 [] { return std::make_unique<SocketTelnetConnection>(); },
                                 [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
-    ProgramState& state = program.state;
-    state.PbDDateDemarrage = clock.localDateTime();
-    state.PbBFrmSetupChargee = true;
 
-    const QString versionText = program.appVersion.VersionApplication();
-    program.trace.line(QStringLiteral("Ondelia: Trelvo - ") + versionText +
-                       QStringLiteral(" (headless)"));
-    QTextStream(stdout) << "Ondelia: Trelvo - " << versionText << " headless, root "
-                        << program.paths.root() << Qt::endl;
-
+    bool stopRequested = false;
+    int stopSignal = 0;
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app,
-                     [&app](int) { app.exit(0); });
-    const int code = app.exec();
+                     [&app, &stopRequested, &stopSignal](int signalNumber) {
+                         stopRequested = true;
+                         stopSignal = signalNumber;
+                         app.exit(0);
+                     });
 
-    program.trace.line(QStringLiteral("Ondelia: Trelvo - End"));
-    program.trace.TraceLogForce(program.frmSetup.ListeLog);
-    state.PbBFermetureApplication = true;
-    state.PbBFrmSetupChargee = false;
-    return code;
+    FileInstanceLock instances(program.paths.toNative(program.state.PbSDossierApplication +
+                                                      QStringLiteral("KZ3_Trelvo.lock")));
+    Startup startup(program, instances);
+    startup.setStopRequested([&stopRequested] { return stopRequested; });
+    const Startup::Outcome outcome = startup.run(options.stationSwitches.join(QLatin1Char(' ')));
+    if (outcome != Startup::Outcome::Running) {
+        // The settings window never loaded: the lines wait in the early buffer.
+        program.trace.TraceLogForce(program.frmMainBis.ListeLogTemp);
+        if (outcome == Startup::Outcome::Refused) {
+            QTextStream(stderr) << "KZ3_Trelvo: another copy runs on " << program.paths.root()
+                                << "; this one stops.\n";
+            return ExitRefused;
+        }
+        return ExitAbandoned;
+    }
+    QTextStream(stdout) << program.frmMain.Caption.text() << " (headless), root "
+                        << program.paths.root() << Qt::endl;
+    if (!stopRequested) {
+        app.exec();
+    }
+    const char* signalName = stopSignal != 0 ? sigabbrev_np(stopSignal) : nullptr;
+    program.trace.line(QStringLiteral("Application closed by the system (SIG") +
+                       QString::fromLatin1(signalName ? signalName : "?") + QStringLiteral(")"));
+    Shutdown(program).Form_Unload();
+    return 0;
 }
 
 } // namespace

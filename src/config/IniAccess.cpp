@@ -78,3 +78,10 @@ bool IniAccess::EcritureIni(const QString& file, const QString& section, const Q
     trap.at(70);
     return write() == ProfileFile::WriteStatus::Written;
 }
+
+QStringList IniAccess::sectionNames(const QString& file) {
+    if (!NomFichierCorrect(file)) {
+        return {};
+    }
+    return ProfileFile::sections(m_paths.toNative(profilePath(file)));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class ErrorReporter;
 class FileOperations;
@@ -25,6 +26,9 @@ public:
     // the file's folder chain, then after clearing the file's read-only attribute.
     bool EcritureIni(const QString& file, const QString& section, const QString& key,
                      const QString& value);
+
+    // The section names of a file, in file order; none when it is missing.
+    QStringList sectionNames(const QString& file);
 
     // The Windows path a profile function uses for this path.
     static QString profilePath(const QString& file);

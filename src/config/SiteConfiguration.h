@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/LegacyConfiguration.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -14,6 +16,7 @@ class IniAccess;
 class RegistryAccess;
 class SystemInfo;
 class TraceSink;
+struct BaseParameters;
 struct ProgramState;
 
 // The suite's shared description of the installation: where its configuration file
@@ -33,8 +36,8 @@ public:
     QString DetermineDossierConfig(qint16 unused);
     // A base's configuration folder (base number 1-based); baseFirst: the base's
     // own key before the site's.
-    QString DetermineDossierConfig_Bases_Dossier(const QString& file, qint16 base,
-                                                 bool baseFirst);
+    QString DetermineDossierConfig_Bases_Dossier(const QString& file, qint16 base, bool baseFirst);
+    // Number of bases, kept within 1 to 5 (a site without a readable count has one).
     qint16 DetermineDossierConfig_Bases_Nombre(const QString& file);
     // The site's configuration folder, else the base's, with trace lines.
     QString DetermineDossierConfig_Fichier(const QString& file, qint16 base);
@@ -53,6 +56,23 @@ public:
     QString NomFichierSettings(const QString& suffix, const QString& extension);
 
 private:
+    QString configFile();
+    void createFolder(const QString& folder);
+    // Creates the folder unless it is already known to exist.
+    void ensureFolder(const QString& folder);
+    // The base choice of a multi-base site; false when given up.
+    bool chooseBase(const QString& config);
+    QString baseLabel(const QString& folder, qint16 base);
+    // Reads one base of the site into PbTParametresSite.Base(index); false when the
+    // user cancelled the data-file question.
+    bool loadBase(int index);
+    bool checkDataFolder(BaseParameters& base, const QString& system, const QString& section);
+    void redistributionCopy(const QString& system, const QString& section);
+    void readSoundFolders(BaseParameters& base, const QString& system, const QString& section);
+    // A folder picked by the user from start's folder, with its final backslash and
+    // created when missing; "*" when cancelled.
+    QString FolderSelect(const QString& start, const QString& title);
+
     ProgramState& m_state;
     IniAccess& m_ini;
     FileOperations& m_files;
@@ -65,4 +85,7 @@ private:
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     EventPump& m_events;
+    LegacyConfiguration m_legacy;
+    bool m_siteCountKnown = false; // InitGeneralSite has read the number of bases
+    qint16 m_chosenBase = 0;       // 1-based number of the base chosen at start, 0: none
 };

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "util/NumberReading.h"
+
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 
 // The site: one to five bases, each naming its folders and stations. Base 0 is the
@@ -41,3 +44,11 @@ struct SiteParameters {
     QString DossierSettingsLocal = QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\_Local\\");
     std::array<BaseParameters, NbBasesMax> Base{};
 };
+
+// A count held in a configuration value, read as a number the classic way ("3",
+// " 3 bases", "abc" is 0) and kept within low..high, so that it can bound a loop
+// over the record's arrays.
+inline qint32 siteCount(const QString& text, qint32 low, qint32 high) {
+    const double v = std::clamp(Val(text).value_or(0.0), double(low), double(high));
+    return ToInt32(v).value_or(low);
+}

@@ -157,6 +157,22 @@ bool breaksLine(const QString& text) {
 
 } // namespace
 
+QStringList ProfileFile::sections(const QString& nativePath) {
+    QFile file(nativePath);
+    QStringList names;
+    if (!file.open(QIODevice::ReadOnly)) {
+        return names;
+    }
+    const QByteArray content = file.readAll();
+    for (const Line& line : splitLines(content)) {
+        const Parsed p = parse(content, line);
+        if (p.kind == Kind::Header && !p.name.isEmpty()) {
+            names << p.name;
+        }
+    }
+    return names;
+}
+
 std::optional<QString> ProfileFile::find(const QByteArray& content, const QString& section,
                                          const QString& key) {
     const QString s = trimmedName(section);

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -50,6 +51,9 @@ public:
     // whoever the process runs as.
     static WriteStatus write(const QString& nativePath, const QString& section, const QString& key,
                              const QString& value);
+
+    // The names of the file's sections, in file order (empty when the file is missing).
+    static QStringList sections(const QString& nativePath);
 
     // The same rules on a file's content.
     static std::optional<QString> find(const QByteArray& content, const QString& section,

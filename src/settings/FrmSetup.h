@@ -22,6 +22,10 @@ public:
         ComboSound4NoCart.setSelection(0);
     }
 
+    TextField Caption; // "Options: Ondelia: Trelvo - " version
+    // This computer's name and its network address, shown at load.
+    std::array<TextField, 2> TexteComputerNameAdresse;
+
     // Trace log.
     ListField ListeLog;                                   // trace lines not yet written
     TextField TexteLogNbMaxlignes{QStringLiteral("200")}; // lines that trigger a write

@@ -3,6 +3,7 @@
 #include "config/IniAccess.h"
 #include "log/ErrorTrap.h"
 #include "log/TraceSink.h"
+#include "platform/DialogsHost.h"
 #include "platform/EventPump.h"
 #include "settings/FrmSetup.h"
 #include "shell/ProgramState.h"
@@ -108,9 +109,26 @@ void Settings::InitSettings() {
     m_state.PbBOptionsModifiees = false; // last: the controls just raised their signals
 }
 
+bool Settings::holdsPeripherals(const QString& file) {
+    const QStringList sections = m_ini.sectionNames(file);
+    for (int i = 0; i < FrmSetup::NbUdp; ++i) {
+        for (const QString& s : {listenerSection(i), emitterSection(i)}) {
+            if (sections.contains(s, Qt::CaseInsensitive)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void Settings::InitSettingsPeripheriques() {
     ErrorTrap trap(m_errors, caller("InitSettingsPeripheriques"));
-    const QString& p = m_peripheralsFile;
+    trap.at(5);
+    const bool migrate =
+        IniAccess::profilePath(m_peripheralsFile)
+                .compare(IniAccess::profilePath(LegacyPeripheralsFile), Qt::CaseInsensitive) != 0 &&
+        !holdsPeripherals(m_peripheralsFile) && holdsPeripherals(LegacyPeripheralsFile);
+    const QString& p = migrate ? LegacyPeripheralsFile : m_peripheralsFile;
     const QString ip = QStringLiteral("IP");
     const QString actif = QStringLiteral("Actif");
     trap.at(10);
@@ -131,6 +149,12 @@ void Settings::InitSettingsPeripheriques() {
         m_setup.CheckUDPOutActif[i].setValue(checkValue(m_ini.LectureIni(p, s, actif, Zero)));
     }
     trap.at(30);
+    if (migrate) {
+        SaveSettingsPeripheriques();
+        m_trace.line(QStringLiteral("Settings: Peripherals read from ") + LegacyPeripheralsFile +
+                     QStringLiteral(" and written to ") + m_peripheralsFile);
+    }
+    trap.at(40);
     m_state.PbBPeripheriquesModifies = false;
 }
 
@@ -184,18 +208,38 @@ void Settings::SaveSettingsPeripheriques() {
     m_state.PbBPeripheriquesModifies = false;
 }
 
-void Settings::CommandSave_Click() {
-    ErrorTrap trap(m_errors, caller("CommandSave_Click"));
-    trap.at(10);
+void Settings::saveEdited() {
     m_events.processPendingEvents();
-    trap.at(20);
     if (m_state.PbBOptionsModifiees) {
         SaveSettings();
     }
-    trap.at(30);
     if (m_state.PbBPeripheriquesModifies) {
         SaveSettingsPeripheriques();
     }
+}
+
+void Settings::CommandSave_Click() {
+    ErrorTrap trap(m_errors, caller("CommandSave_Click"));
+    trap.at(10);
+    saveEdited();
+}
+
+void Settings::saveAtUnload(DialogsHost& dialogs, const QString& title) {
+    ErrorTrap trap(m_errors, caller("Form_Unload"));
+    trap.at(10);
+    if (m_state.PbBOptionsModifiees || m_state.PbBPeripheriquesModifies) {
+        trap.at(20);
+        if (dialogs.ask(title, QStringLiteral("Voulez-vous enregistrer les options ?"),
+                        DialogsHost::Buttons::YesNo, DialogsHost::Icon::Question,
+                        DialogsHost::Answer::No) == DialogsHost::Answer::Yes) {
+            saveEdited();
+        }
+    }
+    trap.at(30);
+    m_state.PbBOptionsModifiees = false;
+    m_state.PbBPeripheriquesModifies = false;
+    trap.at(40);
+    saveConnectedKeys();
 }
 
 void Settings::InitNbBase() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class DialogsHost;
 class ErrorReporter;
 class EventPump;
 class FrmSetup;
@@ -25,6 +26,10 @@ class Settings final : public QObject {
 public:
     static inline const QString DefaultFile =
         QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Trelvo\\KZ3_Trelvo.Ini");
+    // Where installations kept their listeners and emitters before they moved into
+    // the settings folder; read once while the new file holds none.
+    static inline const QString LegacyPeripheralsFile =
+        QStringLiteral("C:\\Windows\\KZ3_Trelvo.Ini");
     static constexpr qint16 MinBases = 1;
     static constexpr qint16 MaxBases = 5;
 
@@ -34,12 +39,19 @@ public:
              QString settingsFile = DefaultFile, QString peripheralsFile = DefaultFile);
 
     const QString& settingsFile() const { return m_settingsFile; }
+    // The files of this instance, once the settings folder is known.
+    void setFiles(const QString& settingsFile, const QString& peripheralsFile) {
+        m_settingsFile = settingsFile;
+        m_peripheralsFile = peripheralsFile;
+    }
     const QString& peripheralsFile() const { return m_peripheralsFile; }
 
     // Sections "Sound4" and "Email" into the controls; clears PbBOptionsModifiees.
     void InitSettings();
     // Listener and emitter sections into the controls (ticking a box opens its
-    // listener or emitter); clears PbBPeripheriquesModifies.
+    // listener or emitter); clears PbBPeripheriquesModifies. While the peripherals
+    // file holds none of these sections and the legacy file does, they are read
+    // from the legacy file and written into the peripherals file, once.
     void InitSettingsPeripheriques();
     // Controls into "Sound4" (except the Connected_ keys) and "Email".
     void SaveSettings();
@@ -50,6 +62,10 @@ public:
 
     // PbINbBase from "General_Out"/"NbZones", kept within 1 to 5, and its trace line.
     void InitNbBase();
+    // The settings window's unload: asks whether to save edited settings (title: the
+    // main window's caption), clears both flags, then writes the Connected_ keys
+    // whatever the answer.
+    void saveAtUnload(DialogsHost& dialogs, const QString& title);
     // "Connected_0".."Connected_3": which units are connected right now.
     void saveConnectedKeys();
     // Logs in again each unit whose "Connected_" key reads exactly "1".
@@ -63,6 +79,8 @@ public:
 
 private:
     void connectChangeSignals();
+    bool holdsPeripherals(const QString& file);
+    void saveEdited();
 
     ProgramState& m_state;
     FrmSetup& m_setup;

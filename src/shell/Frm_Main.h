@@ -8,7 +8,9 @@
 // without a view the program behaves the same.
 class Frm_Main {
 public:
-    TextField Caption; // "Ondelia: Trelvo - " version " - " station: titles the message boxes
+    // "Ondelia: Trelvo - " version " - " station once started: titles the message boxes.
+    TextField Caption{QStringLiteral("Ondelia: Trelvo")};
+    bool VeilleDemandee = false;              // "/Veille=True": go to standby once started
     ListField ListeReception;                 // player messages received, newest first
     ListField ListeEmission;                  // datagrams sent to peripherals, newest first
     std::array<ListField, 1> ListeIncidents;  // the incident list (element 0)

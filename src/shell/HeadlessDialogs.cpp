@@ -28,10 +28,10 @@ DialogsHost::Answer HeadlessDialogs::ask(const QString& title, const QString& te
 
 int HeadlessDialogs::choose(const QString& title, const QString& prompt, const QStringList& items,
                             int, int safeChoice) {
-    const QString answer = safeChoice >= 0 && safeChoice < items.size()
-                               ? QString::number(safeChoice + 1) + QStringLiteral(": ") +
-                                     items.at(safeChoice)
-                               : QStringLiteral("none");
+    const QString answer =
+        safeChoice >= 0 && safeChoice < items.size()
+            ? QString::number(safeChoice + 1) + QStringLiteral(": ") + items.at(safeChoice)
+            : QStringLiteral("none");
     m_trace.line(QStringLiteral("Dialog: ") + title + QStringLiteral(": ") + prompt +
                  QStringLiteral(" (") + items.join(QStringLiteral(", ")) +
                  QStringLiteral(") |Answer (headless): ") + answer);

@@ -48,5 +48,12 @@ QString LaunchOptions::usage() {
         "  /Instance=n     instance 1 to 10 (also /I=n)\n"
         "  /Wait=ms        wait this many milliseconds before starting\n"
         "  /IP=a.b.c.d     recorded in the trace log\n"
-        "  /Veille=True    start in standby\n");
+        "  /Veille=True    start in standby\n"
+        "\n"
+        "The settings are in C:\\Mirevox\\Ondelia\\Settings\\KZ3_Trelvo\\KZ3_Trelvo.Ini under the\n"
+        "root (DIR/c/Mirevox/Ondelia/Settings/KZ3_Trelvo/), the trace log in\n"
+        "DIR/c/AudioLog/Histo_KZ3_Trelvo/ unless the site says otherwise.\n"
+        "\n"
+        "Exit status: 0 stopped normally; 2 bad option; 3 another copy runs on the same\n"
+        "root; 4 the start-up was given up.\n");
 }

@@ -61,7 +61,13 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                 platform.clock),
       emission(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, uptime,
                platform.clock),
-      dataArrival(state, frmSetup, frmMainBis, sessions, trace, errors, platform.events) {
+      dataArrival(state, frmSetup, frmMainBis, sessions, trace, errors, platform.events),
+      site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
+           errors, platform.events),
+      settings(state, frmSetup, ini, errors, trace, platform.events, sessions),
+      setupWindow(SetupWindow::Parts{state, frmSetup, frmMsg, frmMain, settings, site, ini, folders,
+                                     systemInfo, appVersion, paths, dialogs, trace, errors,
+                                     platform.events}) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

@@ -2,6 +2,7 @@
 
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
+#include "config/SiteConfiguration.h"
 #include "incidents/AlertMail.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
@@ -12,6 +13,9 @@
 #include "relay/UdpEmission.h"
 #include "relay/UdpReception.h"
 #include "settings/FrmSetup.h"
+#include "settings/Settings.h"
+#include "settings/SetupWindow.h"
+#include "shell/FrmMsg.h"
 #include "shell/Frm_Main.h"
 #include "shell/Frm_MainBis.h"
 #include "shell/HeadlessDialogs.h"
@@ -91,6 +95,7 @@ public:
     Frm_Main frmMain;
     Frm_MainBis frmMainBis;
     FrmSetup frmSetup;
+    FrmMsg frmMsg;
 
     DailyTraceLog trace;
     ErrorReport errors;
@@ -116,6 +121,9 @@ public:
     UdpReception reception;
     UdpEmission emission;
     DataArrival dataArrival;
+    SiteConfiguration site;
+    Settings settings;
+    SetupWindow setupWindow;
 
 private:
     // The disconnected-component error: start again after a forced reboot.

@@ -27,9 +27,12 @@ struct ProgramState {
     QString PbSFormatDate = QStringLiteral("dd/MM/yyyy");
     QString PbSFormatHeure = QStringLiteral("HH:MM:SS");
     bool PbBComposantsManquants = false; // the suite's shared components are missing
-    QString PbSLigneCommande;             // the station switches, kept for the whole run
-    QString PbSIPCible;                   // "/IP=": logged only
-    bool PbBAfficheMsgInit = false;       // the progress window shows the start-up steps
+    QString PbSLigneCommande;            // the station switches, kept for the whole run
+    QString PbSIPCible;                  // "/IP=": logged only
+    bool PbBAfficheMsgInit = false;      // the progress window shows the start-up steps
+    // The station identifier of the caption and the "Id Radio: " line: the site's
+    // label (key "Lib" of section "Site" of the suite's configuration file).
+    QString PbSIdRadio;
 
     // The suite's configuration: its file, each base's configuration folder, the
     // program's settings folders and the base chosen at start (-1: given up).

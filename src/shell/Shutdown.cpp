@@ -1,0 +1,41 @@
+#include "shell/Shutdown.h"
+
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "shell/Program.h"
+
+#include <cstdlib>
+
+// Every step runs whatever the previous one did: nothing here may keep the process
+// from ending.
+void Shutdown::Form_Unload(qint16 cancel) {
+    if (cancel != 0) {
+        return;
+    }
+    ProgramState& state = m_program.state;
+    state.PbBFermetureApplication = true;
+    m_program.trace.line(QStringLiteral("---------- Frm_Main: Form_Unload: Start"));
+
+    for (int i = 0; i < state.PbINbBase && i < ProgramState::NbBases; ++i) {
+        m_program.ini.EcritureIni(state.PbSDossierConfigFichier[i] + QStringLiteral("MX_PRG.ini"),
+                                  QStringLiteral("Data_Backup"), QStringLiteral("Start"),
+                                  QStringLiteral("0FF"));
+    }
+
+    // Sessions, timers and sockets finish their pending events meanwhile.
+    const qint64 start = m_program.uptime.TickCountMilliSec();
+    for (;;) {
+        const qint64 elapsed = std::abs(m_program.uptime.TickCountMilliSec() - start);
+        if (elapsed > SettleMs) {
+            break;
+        }
+        m_program.platform.events.waitForEvents(SettleMs + 1 - elapsed);
+    }
+
+    if (state.PbBFrmSetupChargee) {
+        m_program.setupWindow.Form_Unload();
+    }
+    m_program.frmMainBis.TimerDataArrival.stop();
+    m_program.frmMainBis.Timer30s.stop();
+    state.PbBFrmMainAffichee = false;
+}

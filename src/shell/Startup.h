@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+
+class InstanceLock;
+class Program;
+
+// The program's start: refuses a second copy, reads the station switches of the
+// command line, reads the site and creates its folders, loads the settings window
+// (which opens the listeners and logs the units in) and names the station. The
+// relay holds its queues until the load is over.
+class Startup {
+public:
+    enum class Outcome {
+        Running,   // started: the program runs until it is told to stop
+        Refused,   // another copy runs on the same program folder
+        Abandoned, // the base choice or the data-file question was given up
+    };
+
+    Startup(Program& program, InstanceLock& instances);
+
+    // Stops the "/Wait=" pause early (a termination request during the start).
+    void setStopRequested(std::function<bool()> stopRequested) {
+        m_stopRequested = std::move(stopRequested);
+    }
+
+    // The creation and the load of the main window, for a command line made of the
+    // station switches ("/Instance=3 /Wait=2000").
+    Outcome run(const QString& commandLine);
+
+    void Form_Initialize();
+    Outcome Form_Load(const QString& commandLine);
+    bool InitGeneral();
+    void InitGeneralSysteme();
+    void AnalyseChaineCommand(const QString& commandLine);
+    bool TesterPrevInstance(bool stopOther, qint32 waitMs);
+
+    // The station named in the caption and the "Id Radio: " line: the site's label,
+    // empty when the site has none.
+    QString stationIdentifier();
+
+    // The value of a switch: blanks after the switch skipped, then the leading run of
+    // digits (and points when allowed); nothing when the switch is absent.
+    static std::optional<QString> switchValue(const QString& commandLine, const QString& name,
+                                              bool allowPoints = false);
+    // A run of digits as a number, kept within [0, max]; an empty run counts as 0.
+    static qint64 digitsValue(const QString& digits, qint64 max);
+
+private:
+    void progressStep(const QString& text);
+    void pauseFor(qint32 ms);
+
+    Program& m_program;
+    InstanceLock& m_instances;
+    std::function<bool()> m_stopRequested;
+};

@@ -1,0 +1,145 @@
+#include "SimulatorProcess.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <QtTest>
+
+// The program as a station runs it: the real executable, headless, on a fresh root,
+// relaying real datagrams to the simulator, stopped by SIGTERM.
+namespace {
+
+const QString SettingsFolder = QStringLiteral("/c/Mirevox/Ondelia/Settings/KZ3_Trelvo");
+
+quint16 freeUdpPort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+class HeadlessProgram {
+public:
+    explicit HeadlessProgram(const QString& root) {
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        m_process.start(QStringLiteral(TRELVO_EXE_PATH),
+                        {QStringLiteral("--headless"), QStringLiteral("--root"), root});
+    }
+    ~HeadlessProgram() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    // True once the start-up is over (the program says so on its standard output).
+    bool waitUntilRunning() {
+        for (int i = 0; i < 300; ++i) {
+            if (m_out.contains("(headless)")) {
+                return true;
+            }
+            if (!m_process.waitForReadyRead(100) && m_process.state() == QProcess::NotRunning) {
+                return false;
+            }
+            m_out += m_process.readAllStandardOutput();
+        }
+        return false;
+    }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+};
+
+void send(quint16 port, const QByteArray& datagram) {
+    QUdpSocket socket;
+    socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
+}
+
+bool waitForLine(const SimulatorProcess& sim, const QByteArray& line) {
+    for (int i = 0; i < 100; ++i) {
+        if (sim.received().contains(line)) {
+            return true;
+        }
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray logText(const QString& root) {
+    QByteArray text;
+    const QDir dir(root + QStringLiteral("/c/AudioLog/Histo_KZ3_Trelvo"));
+    for (const QString& name : dir.entryList({QStringLiteral("*.Log")}, QDir::Files, QDir::Name)) {
+        text += readAll(dir.filePath(name));
+    }
+    return text;
+}
+
+} // namespace
+
+class TestHeadless : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void relaysUntilStoppedAndRefusesASecondCopy() {
+        SimulatorProcess sim({QStringLiteral("--password"), QStringLiteral("ravin")});
+        QVERIFY(sim.port() != 0);
+        QTemporaryDir root;
+        const quint16 udpPort = freeUdpPort();
+        QVERIFY(QDir().mkpath(root.path() + SettingsFolder));
+        {
+            QFile ini(root.path() + SettingsFolder + QStringLiteral("/KZ3_Trelvo.Ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=" + QByteArray::number(sim.port()) +
+                      "\r\nPW_0=ravin\r\nConnected_0=1\r\n"
+                      "[Peripheriques_Reseau_Reception_UDP_1]\r\nIP=127.0.0.1\r\nPort=" +
+                      QByteArray::number(udpPort) + "\r\nActif=1\r\n");
+        }
+
+        HeadlessProgram first(root.path());
+        QVERIFY(first.waitUntilRunning());
+        // Logged in at start because its Connected_ key read "1".
+        QVERIFY(waitForLine(sim, QByteArrayLiteral("login admin,ravin")));
+
+        send(udpPort, QByteArrayLiteral("<RDS:PS><Msg:MORNING>"));
+        QVERIFY(waitForLine(sim, QByteArrayLiteral("rds.ps=MORNING")));
+
+        // A second copy on the same root gives up and leaves the first alone.
+        QProcess second;
+        second.start(QStringLiteral(TRELVO_EXE_PATH),
+                     {QStringLiteral("--headless"), QStringLiteral("--root"), root.path()});
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 3);
+        QVERIFY(logText(root.path())
+                    .contains("Application encore charg\xe9"
+                              "e en m\xe9moire."));
+        send(udpPort, QByteArrayLiteral("<RDS:PS><Msg:AGAIN>"));
+        QVERIFY(waitForLine(sim, QByteArrayLiteral("rds.ps=AGAIN")));
+
+        QElapsedTimer stopping;
+        stopping.start();
+        first.process().terminate(); // SIGTERM
+        QVERIFY(first.process().waitForFinished(30000));
+        qInfo("headless program stopped %lld ms after SIGTERM", stopping.elapsed());
+        QCOMPARE(first.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.process().exitCode(), 0);
+
+        const QByteArray settings =
+            readAll(root.path() + SettingsFolder + QStringLiteral("/KZ3_Trelvo.Ini"));
+        QVERIFY(settings.contains("Connected_0=1\r\n"));
+        QVERIFY(settings.contains("Connected_1=0\r\n"));
+        QVERIFY(logText(root.path()).contains("---------- FrmSetup: Form_Unload: End"));
+        QVERIFY(readAll(root.path() + QStringLiteral("/c/Mirevox/Ondelia/Config/MX_PRG.ini"))
+                    .contains("Start=0FF"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadless)
+#include "tst_headless.moc"
