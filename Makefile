@@ -34,14 +34,19 @@ test-sanitize: deps
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure --stop-on-failure
 
-# libFuzzer targets (clang), each run for FUZZ_SECONDS on its seed corpus.
+# libFuzzer targets (clang, ASan + UBSan), each run for FUZZ_SECONDS on its seed
+# corpus; new inputs are kept in $(FUZZ_BUILD)/corpus/<target>.
+FUZZ_TARGETS ?= player_message player_dispatch telnet_receive profile_file registry_file command_line
 fuzz:
 	@scripts/install-deps.sh --fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVO_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) --target fuzz_player_message
-	mkdir -p $(FUZZ_BUILD)/corpus/player_message
-	$(FUZZ_BUILD)/fuzz/fuzz_player_message -max_len=65536 -max_total_time=$(FUZZ_SECONDS) \
-	    $(FUZZ_BUILD)/corpus/player_message fuzz/corpus/player_message
+	cmake --build $(FUZZ_BUILD) $(foreach t,$(FUZZ_TARGETS),--target fuzz_$(t))
+	set -e; for t in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	    echo "== fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	    $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_len=65536 -max_total_time=$(FUZZ_SECONDS) \
+	        -rss_limit_mb=4096 -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t; \
+	done
 
 format: deps
 	cmake -S . -B $(BUILD) -G Ninja

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <ctime>
 #include <deque>
 #include <libtelnet.h>
 
@@ -226,7 +227,8 @@ void printLine(const QByteArray& line) {
     std::fflush(stdout);
 }
 
-bool Recorder::open(const QString& target, QString* error) {
+bool Recorder::open(const QString& target, bool timestamps, QString* error) {
+    m_timestamps = timestamps;
     if (target == QLatin1String("-")) {
         m_stdout = true;
         return true;
@@ -242,7 +244,15 @@ bool Recorder::open(const QString& target, QString* error) {
     return true;
 }
 
-void Recorder::write(const QByteArray& line) {
+void Recorder::write(const QByteArray& received) {
+    QByteArray line = received;
+    if (m_timestamps) {
+        // The clock every process of the machine shares, so that a sender can
+        // measure how long a line took to get here.
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        line.prepend(QByteArray::number(qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000) + ' ');
+    }
     if (m_stdout) {
         printLine(line);
     } else if (m_file.isOpen()) {
@@ -263,7 +273,7 @@ Sound4Server::~Sound4Server() {
 }
 
 bool Sound4Server::start(QString* error) {
-    if (!m_recorder.open(m_options.record, error)) {
+    if (!m_recorder.open(m_options.record, m_options.timestamps, error)) {
         return false;
     }
     for (int unit = 0; unit < m_options.units; ++unit) {

@@ -26,6 +26,7 @@ struct ServerOptions {
     int delayMs = 0;     // answers leave this long after their line arrived
     int fragment = 0;    // answers leave in chunks of this many bytes
     bool negotiate = false;
+    bool timestamps = false; // recorded lines start with the monotonic clock, in µs
 };
 
 // Writes a line on stdout at once, for the tests that read it.
@@ -34,12 +35,13 @@ void printLine(const QByteArray& line);
 // Appends every received line, exactly as received, to a file or stdout.
 class Recorder {
 public:
-    bool open(const QString& target, QString* error);
+    bool open(const QString& target, bool timestamps, QString* error);
     void write(const QByteArray& line);
 
 private:
     QFile m_file;
     bool m_stdout = false;
+    bool m_timestamps = false;
 };
 
 class Sound4Server : public QObject {

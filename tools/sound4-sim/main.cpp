@@ -92,8 +92,11 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("Negotiate telnet options (DO TTYPE, WILL "
                                                       "ECHO, WILL SGA) and print the terminal "
                                                       "type."));
+    const QCommandLineOption timestamps(QStringLiteral("timestamps"),
+                                        QStringLiteral("Start each recorded line with the "
+                                                       "monotonic clock in microseconds."));
     parser.addOptions({listen, port, units, user, password, serial, record, dropAfter, refuseLogin,
-                       delay, fragment, badUtf8, negotiate});
+                       delay, fragment, badUtf8, negotiate, timestamps});
     parser.process(app);
 
     sound4sim::ServerOptions options;
@@ -118,6 +121,7 @@ int main(int argc, char* argv[]) {
     options.port = static_cast<quint16>(portNumber);
     options.record = parser.value(record);
     options.negotiate = parser.isSet(negotiate);
+    options.timestamps = parser.isSet(timestamps);
     options.dialect.user = parser.value(user).toUtf8();
     options.dialect.password = parser.value(password).toUtf8();
     options.dialect.serial = parser.value(serial).toUtf8();
