@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libtelnet-dev libcurl4-openssl-dev busybox-static socat
+    python3 python3-aiosmtpd ca-certificates
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "platform/CurlSmtpClient.h"
 #include "util/MachineShutdown.h"
 
 #include <QDir>
@@ -56,7 +57,11 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
       receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock),
       console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors),
-      noAlertMail(trace), mail(platform.mail ? *platform.mail : noAlertMail),
+      mailer(AlertMailer::Parts{state, frmSetup, frmMain, ini,
+                                [this] { return settings.settingsFile(); }, systemInfo, uptime,
+                                appVersion, dialogs, trace, errors, platform.events, platform.clock,
+                                [] { return std::make_unique<CurlSmtpClient>(); }}),
+      mail(platform.mail ? *platform.mail : mailer),
       reception(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, dialogs, mail,
                 platform.clock),
       emission(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, uptime,

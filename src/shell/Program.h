@@ -3,7 +3,7 @@
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
 #include "config/SiteConfiguration.h"
-#include "incidents/AlertMail.h"
+#include "incidents/AlertMailer.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
@@ -50,7 +50,7 @@ struct ProgramPlatform {
     Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
     Frm_MainBis::UdpFactory makeUdp;       // ten listeners and ten emitters
     DialogsHost* dialogs = nullptr;        // the windows' dialogs; none: headless answers
-    AlertMail* mail = nullptr;             // alert mails; none: a trace line, not sent
+    AlertMail* mail = nullptr;             // alert mails; none: the SMTP relay of the settings
 };
 
 // How this copy was started.
@@ -116,7 +116,7 @@ public:
     Sound4Sessions sessions;
     Sound4Receiver receiver;
     Sound4Console console;
-    NoAlertMail noAlertMail;
+    AlertMailer mailer;
     AlertMail& mail;
     UdpReception reception;
     UdpEmission emission;

@@ -33,6 +33,9 @@ struct ProgramState {
     // The station identifier of the caption and the "Id Radio: " line: the site's
     // label (key "Lib" of section "Site" of the suite's configuration file).
     QString PbSIdRadio;
+    // The station's number (key "NoRadio" of the same section): tells a reseller's
+    // station from the others; 0 when the site has none.
+    qint16 PbINoRadio = 0;
 
     // The suite's configuration: its file, each base's configuration folder, the
     // program's settings folders and the base chosen at start (-1: given up).

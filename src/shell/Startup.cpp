@@ -6,6 +6,7 @@
 #include "platform/InstanceLock.h"
 #include "shell/Program.h"
 #include "util/Blanks.h"
+#include "util/NumberReading.h"
 #include "util/TextFormat.h"
 
 #include <algorithm>
@@ -136,6 +137,7 @@ bool Startup::InitGeneral() {
     m_program.trace.line(QStringLiteral("FrmMain: Init General: End"));
     trap.at(130);
     state.PbSIdRadio = stationIdentifier();
+    state.PbINoRadio = stationNumber();
     m_program.frmMain.Caption.setText(caption + QStringLiteral(" - ") + state.PbSIdRadio);
     m_program.trace.TraceLogEncadre(-1, -1, QStringLiteral("Id Radio: ") + state.PbSIdRadio,
                                     QStringLiteral("="), false);
@@ -158,6 +160,15 @@ void Startup::InitGeneralSysteme() {
 QString Startup::stationIdentifier() {
     return m_program.ini.LectureIni(m_program.state.PbSFichierConfig, QStringLiteral("Site"),
                                     QStringLiteral("Lib"), QString());
+}
+
+qint16 Startup::stationNumber() {
+    const QString text =
+        m_program.ini.LectureIni(m_program.state.PbSFichierConfig, QStringLiteral("Site"),
+                                 QStringLiteral("NoRadio"), QString());
+    const std::optional<double> value = Val(text);
+    const std::optional<qint16> number = value ? ToInt16(*value) : std::nullopt;
+    return number ? *number : 0;
 }
 
 std::optional<QString> Startup::switchValue(const QString& commandLine, const QString& name,

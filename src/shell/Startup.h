@@ -42,6 +42,9 @@ public:
     // The station named in the caption and the "Id Radio: " line: the site's label,
     // empty when the site has none.
     QString stationIdentifier();
+    // The station's number, key "NoRadio" of the same section: its leading number,
+    // 0 when it has none or it does not fit 16 bits.
+    qint16 stationNumber();
 
     // The value of a switch: blanks after the switch skipped, then the leading run of
     // digits (and points when allowed); nothing when the switch is absent.

@@ -79,8 +79,12 @@ private Q_SLOTS:
 
         s.write(QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Config.ini"), "Site", "Lib",
                 QStringLiteral("Radio Nord"));
+        s.write(QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Config.ini"), "Site", "NoRadio",
+                QStringLiteral("57"));
         QCOMPARE(s.startup.run(QString()), Startup::Outcome::Running);
         const ProgramState& st = s.p.state;
+        QCOMPARE(st.PbINoRadio, qint16(57));
+        QVERIFY(s.p.mailer.EstCeUneRadioRevendeur());
         QVERIFY(st.PbBFrmMainChargee && !st.PbBInModeLoadingFrmMain && st.PbBFrmSetupChargee);
         QCOMPARE(s.p.frmMain.Caption.text(),
                  QStringLiteral("Ondelia: Trelvo - 2024.0131.0905 - Radio Nord"));
