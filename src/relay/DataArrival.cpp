@@ -7,6 +7,7 @@
 #include "settings/FrmSetup.h"
 #include "shell/Frm_MainBis.h"
 #include "shell/ProgramState.h"
+#include "sound4/Sound4Receiver.h"
 #include "sound4/Sound4Sessions.h"
 #include "util/Blanks.h"
 #include "util/TextFormat.h"
@@ -22,12 +23,57 @@ bool validUnit(int unit) {
 } // namespace
 
 DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden,
-                         Sound4Sessions& sessions, TraceSink& trace, ErrorReporter& errors,
-                         EventPump& events)
+                         Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
+                         ErrorReporter& errors, EventPump& events)
     : m_state(state), m_setup(setup), m_hidden(hidden), m_sessions(sessions), m_trace(trace),
       m_errors(errors), m_events(events) {
     connect(&m_hidden.TimerDataArrival, &QTimer::timeout, this,
             &DataArrival::TimerDataArrival_Timer);
+    // Answers come in the order of the lines: each one settles the oldest message.
+    connect(&receiver, &Sound4Receiver::answerReceived, this, [this](int unit) {
+        if (validUnit(unit) && !m_inFlight[size_t(unit)].empty()) {
+            m_resends.remove(m_inFlight[size_t(unit)].front().message);
+            m_inFlight[size_t(unit)].pop_front();
+        }
+    });
+    for (int unit = 0; unit < Frm_MainBis::NbSound4; ++unit) {
+        TelnetConnection* connection = m_hidden.TelnetSound4[size_t(unit)].get();
+        if (connection) {
+            connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
+                if (connection->state() == TelnetConnection::Closed) {
+                    requeueInFlight(unit);
+                }
+            });
+        }
+    }
+}
+
+void DataArrival::requeueInFlight(int unit) {
+    std::deque<InFlight> pending;
+    pending.swap(m_inFlight[size_t(unit)]);
+    if (m_resends.size() > qsizetype(MaxInFlight) * Frm_MainBis::NbSound4) {
+        m_resends.clear(); // only messages never answered nor given up stay: forget them
+    }
+    std::deque<InFlight> again;
+    for (const InFlight& m : pending) {
+        int& times = m_resends[m.message];
+        if (++times > MaxResends) {
+            m_resends.remove(m.message);
+            m_trace.line(QStringLiteral("Warning: TELNET: Sound4 #") + QString::number(unit) +
+                         QStringLiteral(" dropped the session ") + QString::number(MaxResends + 1) +
+                         QStringLiteral(" times on this message: given up: ") + m.message);
+            continue;
+        }
+        m_trace.line(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: ") + m.message);
+        again.push_back(m);
+    }
+    // Newest first at the head, so that the oldest ends up first.
+    for (auto it = again.rbegin(); it != again.rend(); ++it) {
+        m_hidden.ListeDataArrival[size_t(it->listener)].insertItem(0, it->message);
+    }
+    if (!again.empty() && !m_hidden.TimerDataArrival.isActive()) {
+        m_hidden.TimerDataArrival.start();
+    }
 }
 
 QString DataArrival::timerState() const {
@@ -134,6 +180,9 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         m_trace.line(QStringLiteral("Err: TELNET: ") + QString::number(error.number) +
                      QStringLiteral(": ") + error.description + QStringLiteral(" |Sub: ") + Caller +
                      QLatin1Char(':') + QString::number(trap.line()));
+        // The unanswered messages go back in front of this one, once it is queued.
+        std::deque<InFlight> unanswered;
+        unanswered.swap(m_inFlight[size_t(unit)]);
         m_hidden.TelnetSound4[unit]->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
             // A unit with no host can never be reached: retrying would stall every
@@ -145,7 +194,10 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         m_trace.line(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: ") + message);
         // Back at the head of its queue, not its tail: a newer message behind it must
         // not reach the unit first (an older RDS text would overwrite a newer one).
+        // The unanswered ones written before it go back before it.
         m_hidden.ListeDataArrival[listener].insertItem(0, message);
+        unanswered.swap(m_inFlight[size_t(unit)]);
+        requeueInFlight(unit);
         if (m_setup.CommandSound4Login[unit].caption() == QLatin1String("Logout")) {
             m_trace.line(QStringLiteral("Try to Logout Sound4 #") + QString::number(unit));
             m_sessions.CommandSound4Login_Click(qint16(unit));
@@ -156,7 +208,13 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         m_sessions.CommandSound4Login_Click(qint16(unit));
         return;
     }
-    trap.fail(error);
+    if (!trap.fail(error) && validUnit(unit)) {
+        std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
+        pending.push_back({listener, message});
+        if (pending.size() > MaxInFlight) {
+            pending.pop_front();
+        }
+    }
     trap.at(70);
     m_events.processPendingEvents();
     m_trace.line(QStringLiteral("TELNET: Player Sended"));

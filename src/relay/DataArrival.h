@@ -1,12 +1,17 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
+
+#include <array>
+#include <deque>
 
 class ErrorReporter;
 class EventPump;
 class FrmSetup;
 class Frm_MainBis;
+class Sound4Receiver;
 class Sound4Sessions;
 class TraceSink;
 struct ProgramState;
@@ -15,13 +20,24 @@ struct ProgramState;
 // received player messages, in listener order, and hands each message to
 // UDPDataArrival, which sends the command it carries to the addressed Sound4 unit.
 // A message whose send finds the session dropped goes back to its queue and is
-// sent again once the unit is logged in again: nothing is lost.
+// sent again once the unit is logged in again: nothing is lost. Nor is a message
+// written just before the unit dropped the session: each one stays "in flight"
+// until the unit has answered it, and goes back to the head of its queue, in
+// order, when the session is lost first (the unit may then see it twice).
 class DataArrival final : public QObject {
     Q_OBJECT
 
 public:
+    // Beyond this many unanswered messages of a unit, the oldest counts as delivered
+    // (a unit that does not answer must not make the program hold messages for ever).
+    static constexpr std::size_t MaxInFlight = 1000;
+    // A message the unit dropped the session on this many times is given up: a unit
+    // that always drops on it must not hold back the messages behind it for ever.
+    static constexpr int MaxResends = 3;
+
     DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden, Sound4Sessions& sessions,
-                TraceSink& trace, ErrorReporter& errors, EventPump& events);
+                Sound4Receiver& receiver, TraceSink& trace, ErrorReporter& errors,
+                EventPump& events);
 
     void TimerDataArrival_Timer();
     void UDPDataArrival(qint16 listener, const QString& message);
@@ -32,6 +48,15 @@ private:
     void drainQueues();
     void send(qint16 listener, const QString& message, const QString& cmd, int unit);
     QString timerState() const;
+    // The unanswered messages of a unit go back to the heads of their queues.
+    void requeueInFlight(int unit);
+
+    struct InFlight {
+        qint16 listener;
+        QString message;
+    };
+    std::array<std::deque<InFlight>, 4> m_inFlight;
+    QHash<QString, int> m_resends; // message -> times it went back after a drop
 
     ProgramState& m_state;
     FrmSetup& m_setup;

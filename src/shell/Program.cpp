@@ -66,7 +66,7 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                 platform.clock),
       emission(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, uptime,
                platform.clock),
-      dataArrival(state, frmSetup, frmMainBis, sessions, trace, errors, platform.events),
+      dataArrival(state, frmSetup, frmMainBis, sessions, receiver, trace, errors, platform.events),
       site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
            errors, platform.events),
       settings(state, frmSetup, ini, errors, trace, platform.events, sessions),

@@ -101,6 +101,13 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
     QByteArray line = piece;
     line.replace('\n', ' ');
     line = trimBlankBytes(line);
+    if (!isBlankBytes(line) && !line.startsWith('+')) {
+        const QString upper = fromWindows1252(line).toUpper();
+        if (!upper.contains(QStringLiteral(": LOGIN")) &&
+            !upper.contains(QStringLiteral(": LOGOUT"))) {
+            Q_EMIT answerReceived(unit);
+        }
+    }
 
     // Login acknowledgement.
     if (m_state.PbBSound4LoginPending[unit] &&

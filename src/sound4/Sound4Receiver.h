@@ -32,6 +32,11 @@ public:
 
     void TelnetSound4_Receive(qint16 unit);
 
+Q_SIGNALS:
+    // A unit finished answering one command line (its last answer line: not a "+"
+    // continuation, not a login or logout acknowledgement).
+    void answerReceived(int unit);
+
 private:
     void handleLine(int unit, const QByteArray& piece);
     void readSectionLine(int unit, const QString& w);

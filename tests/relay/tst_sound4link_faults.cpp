@@ -1,0 +1,74 @@
+// Fault injection: the simulator drops unit 0's session every 50 lines while 2 000
+// player messages flow to it. Every message must arrive, in the order of its first
+// arrival, and the trace log must show each drop and each new login.
+#include "RealProgramFixture.h"
+#include "SimulatorProcess.h"
+
+#include <QUdpSocket>
+#include <QtTest>
+
+class TestRelayFaults : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void droppedSessionsLoseNothing() {
+        constexpr int Messages = 2000;
+        SimulatorProcess unit0({QStringLiteral("--drop-after"), QStringLiteral("50")});
+        RealProgramFixture f;
+        f.program.state.PbBFrmSetupChargee = true;
+        f.configureUnit(0, unit0.port(), QString(), QStringLiteral("admin"), QString());
+        f.program.sessions.CommandSound4Login_Click(0);
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        const quint16 port = probe.localPort();
+        probe.close();
+        FrmSetup& s = f.program.frmSetup;
+        s.TexteUDPIPSource[0].setText(QStringLiteral("127.0.0.1"));
+        s.TexteUDPPortSource[0].setText(QString::number(port));
+        s.CheckUDPInActif[0].setValue(1);
+
+        QUdpSocket player;
+        for (int i = 0; i < Messages; ++i) {
+            player.writeDatagram("<SD4:rds.ps=F" + QByteArray::number(i).rightJustified(5, '0') +
+                                     "><NoSound4:0>",
+                                 QHostAddress::LocalHost, port);
+            if (i % 20 == 19) {
+                QTest::qWait(10); // 2 000 messages a second
+            }
+        }
+        const auto firstArrivals = [&unit0] {
+            QList<int> order;
+            QSet<int> seen;
+            for (const QByteArray& line : unit0.received()) {
+                if (line.startsWith("rds.ps=F")) {
+                    const int n = line.mid(8).toInt();
+                    if (!seen.contains(n)) {
+                        seen.insert(n);
+                        order << n;
+                    }
+                }
+            }
+            return order;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(firstArrivals().size(), Messages, 60000);
+        const QList<int> order = firstArrivals();
+        for (int i = 0; i < Messages; ++i) {
+            QCOMPARE(order.at(i), i);
+        }
+        const int sessions = int(unit0.received().count(QByteArray("login admin,")));
+        QVERIFY(sessions > Messages / 50);
+        // Each drop and each new session are in the trace log.
+        f.program.trace.TraceLogForce(f.program.frmSetup.ListeLog);
+        QFile log(f.program.paths.toNative(f.program.state.PbTParametresSite.Base[0].Dossier_Histo +
+                                           f.program.trace.todayFileName() +
+                                           QStringLiteral(".Log")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QByteArray text = log.readAll();
+        QVERIFY(text.count("Closed |Sub: Frm_MainBis:TelnetSound4_State") >= sessions - 1);
+        QCOMPARE(int(text.count("Connected |Sub: Frm_MainBis:TelnetSound4_State")), sessions);
+        qInfo("%d sessions, %lld lines received", sessions, qint64(unit0.received().size()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRelayFaults)
+#include "tst_sound4link_faults.moc"
