@@ -10,7 +10,7 @@ ifeq ($(CI),true)
 WERROR := -DTRELVO_WERROR=ON
 endif
 
-.PHONY: deps build run test test-sanitize fuzz format clean
+.PHONY: deps build run test test-sanitize fuzz format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -22,8 +22,9 @@ build: deps
 run: build
 	$(BUILD)/src/KZ3_Trelvo --headless $(ARGS)
 
+# Two tests at a time: the suite is built to run in parallel (no fixed ports).
 test: build
-	ctest --test-dir $(BUILD) --output-on-failure
+	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 # The suite again under AddressSanitizer and UndefinedBehaviorSanitizer, stopping
 # at the first error.
@@ -32,7 +33,7 @@ test-sanitize: deps
 	cmake --build $(ASAN_BUILD)
 	ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure --stop-on-failure
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure --stop-on-failure -j2
 
 # libFuzzer targets (clang, ASan + UBSan), each run for FUZZ_SECONDS on its seed
 # corpus; new inputs are kept in $(FUZZ_BUILD)/corpus/<target>.
@@ -51,6 +52,11 @@ fuzz:
 format: deps
 	cmake -S . -B $(BUILD) -G Ninja
 	cmake --build $(BUILD) --target format
+
+# Fails when a source is not formatted as .clang-format says (CI runs it).
+format-check: deps
+	cmake -S . -B $(BUILD) -G Ninja $(WERROR)
+	cmake --build $(BUILD) --target format-check
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

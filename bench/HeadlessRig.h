@@ -73,18 +73,6 @@ inline double memoryMb(qint64 pid, const char* field) {
     return 0;
 }
 
-inline quint16 freeUdpPort() {
-    const int s = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
 // Sends datagrams to a loopback port.
 class Sender {
 public:
@@ -133,9 +121,9 @@ public:
         }
         return std::nullopt;
     }
-    QList<quint16> ports() {
+    // The ports announced so far by lines that match re (its first capture).
+    QList<quint16> ports(const QRegularExpression& re) const {
         QList<quint16> found;
-        const QRegularExpression re(QStringLiteral("listening on [^:]+:(\\d+)"));
         auto it = re.globalMatch(QString::fromLatin1(m_out));
         while (it.hasNext()) {
             found << it.next().captured(1).toUShort();
@@ -174,7 +162,7 @@ public:
                       extra) {
         m_child.waitForOutput(
             QRegularExpression(QStringLiteral("(listening on [^\\n]*\\n[^\\n]*){%1}").arg(units)));
-        m_ports = m_child.ports();
+        m_ports = m_child.ports(QRegularExpression(QStringLiteral("listening on [^:]+:(\\d+)")));
     }
     const QList<quint16>& ports() const { return m_ports; }
     // Received lines: (time stamp, text) from the given byte offset on.
@@ -204,9 +192,9 @@ private:
 };
 
 // A fresh root whose settings point units 0..n-1 at the given ports (connected at
-// the last stop, so logged in at start) and open the given listeners on loopback.
-inline void writeSettings(const QString& root, const QList<quint16>& unitPorts,
-                          const QList<quint16>& listenerPorts) {
+// the last stop, so logged in at start) and open listeners 0..listeners-1 on
+// loopback, each on a port of the system's choosing (the program announces them).
+inline void writeSettings(const QString& root, const QList<quint16>& unitPorts, int listeners) {
     const QString folder = root + QStringLiteral("/c/Mirevox/Ondelia/Settings/KZ3_Trelvo");
     QDir().mkpath(folder);
     QByteArray ini = "[Sound4]\r\n";
@@ -215,10 +203,9 @@ inline void writeSettings(const QString& root, const QList<quint16>& unitPorts,
         ini += "IP_" + n + "=127.0.0.1\r\nPort_" + n + "=" + QByteArray::number(unitPorts.at(i)) +
                "\r\nConnected_" + n + "=1\r\n";
     }
-    for (int i = 0; i < listenerPorts.size(); ++i) {
+    for (int i = 0; i < listeners; ++i) {
         ini += "[Peripheriques_Reseau_Reception_UDP_" + QByteArray::number(i) +
-               "]\r\nIP=127.0.0.1\r\nPort=" + QByteArray::number(listenerPorts.at(i)) +
-               "\r\nActif=1\r\n";
+               "]\r\nIP=127.0.0.1\r\nPort=0\r\nActif=1\r\n";
     }
     QFile f(folder + QStringLiteral("/KZ3_Trelvo.Ini"));
     f.open(QIODevice::WriteOnly);
@@ -233,7 +220,11 @@ public:
                   {QStringLiteral("--headless"), QStringLiteral("--root"), root}) {
         m_running =
             m_child.waitForOutput(QRegularExpression(QStringLiteral("\\(headless\\)"))).has_value();
+        m_listenerPorts = m_child.ports(
+            QRegularExpression(QStringLiteral("UDP listener \\d+ on [^\\n]*:(\\d+)")));
     }
+    // The ports of the open listeners, in listener order.
+    const QList<quint16>& listenerPorts() const { return m_listenerPorts; }
     bool running() const { return m_running; }
     qint64 pid() const { return m_child.pid(); }
     int stop() { return m_child.stop(); }
@@ -241,6 +232,7 @@ public:
 private:
     Child m_child;
     bool m_running = false;
+    QList<quint16> m_listenerPorts;
 };
 
 // Percentile of sorted values (nearest rank).

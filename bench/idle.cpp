@@ -5,9 +5,9 @@
 //     - four units logged in, ten listeners bound, no traffic;
 //     - one unit refusing connections while 100 messages wait for it.
 #include "HeadlessRig.h"
+#include "RefusingPort.h"
 
 #include <QCoreApplication>
-#include <QTcpServer>
 
 namespace {
 
@@ -25,17 +25,6 @@ void measure(const QString& title, qint64 pid, int seconds) {
                    .arg(rig::memoryMb(pid, "VmRSS:"), 0, 'f', 1));
 }
 
-QList<quint16> freePorts(int n) {
-    QList<quint16> ports;
-    while (ports.size() < n) {
-        const quint16 p = rig::freeUdpPort();
-        if (!ports.contains(p)) {
-            ports << p;
-        }
-    }
-    return ports;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,7 +33,7 @@ int main(int argc, char** argv) {
     {
         rig::Simulator sim(4);
         QTemporaryDir root;
-        rig::writeSettings(root.path(), sim.ports(), freePorts(10));
+        rig::writeSettings(root.path(), sim.ports(), 10);
         rig::Program program(root.path());
         if (!program.running()) {
             rig::print(QStringLiteral("the program did not start"));
@@ -56,19 +45,15 @@ int main(int argc, char** argv) {
         program.stop();
     }
     {
-        QTcpServer probe; // a port that refuses: bound once, then closed
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 refused = probe.serverPort();
-        probe.close();
+        const RefusingPort refused; // held, never listening: connections are refused
         QTemporaryDir root;
-        const QList<quint16> listeners = freePorts(1);
-        rig::writeSettings(root.path(), {refused}, listeners);
+        rig::writeSettings(root.path(), {refused.port()}, 1);
         rig::Program program(root.path());
-        if (!program.running()) {
+        if (!program.running() || program.listenerPorts().isEmpty()) {
             rig::print(QStringLiteral("the program did not start"));
             return 1;
         }
-        rig::Sender sender(listeners.first());
+        rig::Sender sender(program.listenerPorts().first());
         for (int i = 0; i < 100; ++i) {
             sender.send("<SD4:rds.ps=WAIT" + QByteArray::number(i) + "><NoSound4:0>");
         }

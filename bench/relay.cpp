@@ -7,6 +7,7 @@
 //   bench_relay --rate R --seconds S  one paced scenario
 //   bench_relay --burst N             one burst
 #include "HeadlessRig.h"
+#include "ListeningPort.h"
 
 #include <QCoreApplication>
 
@@ -128,13 +129,13 @@ std::optional<Figures> throughProgram(const Load& load) {
     constexpr int Units = 4;
     rig::Simulator sim(Units);
     QTemporaryDir root;
-    const quint16 port = rig::freeUdpPort();
-    rig::writeSettings(root.path(), sim.ports(), {port});
+    rig::writeSettings(root.path(), sim.ports(), 1);
     rig::Program program(root.path());
-    if (!program.running() || !waitForLogins(sim, Units)) {
+    if (!program.running() || program.listenerPorts().isEmpty() || !waitForLogins(sim, Units)) {
         rig::print(QStringLiteral("  the program did not start or log its units in"));
         return std::nullopt;
     }
+    const quint16 port = program.listenerPorts().first();
     const Figures f = run(sim, program.pid(), port, load, Units, [](qint64 i) {
         return "<SD4:" + commandOf(i) + "><NoSound4:" + QByteArray::number(i % Units) + ">";
     });
@@ -146,13 +147,13 @@ std::optional<Figures> throughProgram(const Load& load) {
 
 std::optional<Figures> throughSocat(const Load& load) {
     rig::Simulator sim(1);
-    const quint16 port = rig::freeUdpPort();
+    // socat binds a port of the system's choosing; its socket tells which.
     rig::Child socat(QStringLiteral("socat"),
                      {QStringLiteral("-u"),
-                      QStringLiteral("UDP-RECV:%1,bind=127.0.0.1,rcvbuf=8388608").arg(port),
+                      QStringLiteral("UDP-RECV:0,bind=127.0.0.1,rcvbuf=8388608"),
                       QStringLiteral("TCP:127.0.0.1:%1").arg(sim.ports().value(0))});
-    QThread::msleep(300);
-    if (socat.pid() <= 0) {
+    const quint16 port = socat.pid() > 0 ? listeningPort(socat.pid(), ListeningTable::Udp) : 0;
+    if (port == 0) {
         rig::print(QStringLiteral("  socat did not start (apt install socat)"));
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 // CPU cost of waiting: a unit whose host refuses connections is logged in again and
 // again for a while; prints the CPU time used as a share of one core.
+#include "RefusingPort.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
@@ -12,7 +13,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -31,11 +31,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10;
 
-    // A port that refuses: bound once, then closed.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const RefusingPort refusing; // held, never listening: connections are refused
+    const quint16 port = refusing.port();
 
     QTemporaryDir root;
     SystemClock clock;
@@ -67,7 +64,7 @@ int main(int argc, char** argv) {
     const double cpu = cpuSeconds() - cpuStart;
     const double share = 100.0 * cpu / (double(wall.elapsed()) / 1000.0);
     QTextStream(stdout) << "refused unit: " << attempts << " login attempts in "
-                        << wall.elapsed() / 1000.0 << " s, CPU " << cpu << " s = " << share
+                        << double(wall.elapsed()) / 1000.0 << " s, CPU " << cpu << " s = " << share
                         << "% of one core\n";
     return 0;
 }

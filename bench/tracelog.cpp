@@ -1,13 +1,13 @@
 // Writes 100 000 trace lines through the real trace log, with the default batch of
 // 200 lines, into a temporary root, and prints the time taken and the file size.
+#include "base/UptimeCounter.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
+#include "model/Fields.h"
+#include "model/ProgramState.h"
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
 #include "platform/SystemClock.h"
-#include "shell/Fields.h"
-#include "shell/ProgramState.h"
-#include "util/UptimeCounter.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>

@@ -42,7 +42,7 @@ inline void forgetFuzzInput(ProgramFixture& f) {
             list->clear();
         }
     }
-    for (ListField& queue : p.frmMainBis.ListeDataArrival) {
+    for (ListField& queue : p.playerQueues.ListeDataArrival) {
         queue.clear();
     }
 }

@@ -1,8 +1,8 @@
 // The station switches of the command line, on arbitrary text.
 #include "FakeInstanceLock.h"
 #include "FuzzProgram.h"
+#include "base/TextFormat.h"
 #include "shell/Startup.h"
-#include "util/TextFormat.h"
 
 #include <cstddef>
 #include <cstdint>

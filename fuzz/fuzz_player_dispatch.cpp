@@ -2,7 +2,7 @@
 // whether the message goes through the queue and the timer tick or straight to the
 // dispatch), the rest is the datagram, read as Windows-1252.
 #include "FuzzProgram.h"
-#include "util/TextFormat.h"
+#include "base/TextFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString message =
         fromWindows1252(QByteArray(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1)));
     if (data[0] & 0x80) {
-        p.frmMainBis.ListeDataArrival[listener].addItem(message);
+        p.playerQueues.ListeDataArrival[listener].addItem(message);
         p.dataArrival.TimerDataArrival_Timer();
     } else {
         p.dataArrival.UDPDataArrival(listener, message);

@@ -1,8 +1,8 @@
 // Player message reading on arbitrary bytes: the first byte picks the listener and
 // splits off a tag; the rest is the message, read as a datagram is (Windows-1252).
-#include "log/ErrorReporter.h"
+#include "base/ErrorReporter.h"
+#include "base/TextFormat.h"
 #include "relay/PlayerMessage.h"
-#include "util/TextFormat.h"
 
 #include <cstddef>
 #include <cstdint>

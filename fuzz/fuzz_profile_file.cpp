@@ -2,8 +2,8 @@
 // key and a value, each ended by a newline, then the file's content. Whatever the
 // file holds, a key written into it must read back as it reads from a file holding
 // nothing else.
+#include "base/TextFormat.h"
 #include "platform/ProfileFile.h"
-#include "util/TextFormat.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config git clang-format
     qt6-base-dev libtelnet-dev libcurl4-openssl-dev busybox-static socat
     python3 python3-aiosmtpd ca-certificates
 )

@@ -1,5 +1,6 @@
 #include "BuildStamp.h"
 
+#include "base/AppVersion.h"
 #include "platform/InstanceLock.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
@@ -15,7 +16,6 @@
 #include "shell/Program.h"
 #include "shell/Shutdown.h"
 #include "shell/Startup.h"
-#include "util/AppVersion.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -90,6 +90,16 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
             return ExitRefused;
         }
         return ExitAbandoned;
+    }
+    // The open player listeners, with the port each one got: a listener set to port 0
+    // takes one of the system's choosing, which its sender reads here.
+    for (int i = 0; i < UdpReception::NbListeners; ++i) {
+        const UdpSocket& listener = *program.reception.SocketWrenchUDPIn[size_t(i)];
+        if (listener.handle() != -1) {
+            QTextStream(stdout) << "UDP listener " << i << " on "
+                                << program.frmSetup.TexteUDPIPSource[size_t(i)].text() << ':'
+                                << listener.localPort() << Qt::endl;
+        }
     }
     QTextStream(stdout) << program.frmMain.Caption.text() << " (headless), root "
                         << program.paths.root() << Qt::endl;

@@ -1,12 +1,12 @@
 #include "config/IniAccess.h"
 
-#include "log/ErrorTrap.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/TextFormat.h"
 #include "platform/PathSpace.h"
 #include "platform/ProfileFile.h"
-#include "util/Blanks.h"
-#include "util/FileOperations.h"
-#include "util/FolderChecks.h"
-#include "util/TextFormat.h"
+#include "system/FileOperations.h"
+#include "system/FolderChecks.h"
 
 IniAccess::IniAccess(const PathSpace& paths, ErrorReporter& errors, FolderChecks& folders,
                      FileOperations& files)

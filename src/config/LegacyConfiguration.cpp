@@ -1,14 +1,14 @@
 #include "config/LegacyConfiguration.h"
 
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
-#include "config/SiteParameters.h"
-#include "log/ErrorTrap.h"
+#include "model/ShellValues.h"
+#include "model/SiteParameters.h"
 #include "platform/DialogsHost.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
 
 #include <array>
 
@@ -62,7 +62,7 @@ constexpr int NbSoundIndexes = 10;
 
 } // namespace
 
-LegacyConfiguration::LegacyConfiguration(const ProgramState& state, IniAccess& ini,
+LegacyConfiguration::LegacyConfiguration(const ShellValues& state, IniAccess& ini,
                                          RegistryAccess& registry, DialogsHost& dialogs,
                                          ErrorReporter& errors)
     : m_state(state), m_ini(ini), m_registry(registry), m_dialogs(dialogs), m_errors(errors) {}

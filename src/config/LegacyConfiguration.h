@@ -7,7 +7,7 @@ class DialogsHost;
 class ErrorReporter;
 class IniAccess;
 class RegistryAccess;
-struct ProgramState;
+struct ShellValues;
 
 // The older layout of the suite's configuration: a "Mirevox" section in Win.ini
 // naming the legacy folders, and one Mx_sys.ini per base. Converting it writes the
@@ -18,7 +18,7 @@ public:
     static constexpr int NbBasesMax = 5;
     static constexpr int NbStationsMax = 20;
 
-    LegacyConfiguration(const ProgramState& state, IniAccess& ini, RegistryAccess& registry,
+    LegacyConfiguration(const ShellValues& state, IniAccess& ini, RegistryAccess& registry,
                         DialogsHost& dialogs, ErrorReporter& errors);
 
     // Builds configFile (and each base's system file) from Win.ini in winDir and the
@@ -36,7 +36,7 @@ private:
     void convertBase(const QString& configFile, const QString& winIni, const QString& siteFolder,
                      int nbBase, int base);
 
-    const ProgramState& m_state;
+    const ShellValues& m_state;
     IniAccess& m_ini;
     RegistryAccess& m_registry;
     DialogsHost& m_dialogs;

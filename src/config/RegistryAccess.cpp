@@ -1,6 +1,6 @@
 #include "config/RegistryAccess.h"
 
-#include "log/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/RegistryStore.h"
-#include "util/FolderChecks.h"
+#include "system/FolderChecks.h"
 
 #include <QList>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "log/DailyTraceLog.h"
 
-#include "log/ErrorTrap.h"
-#include "platform/Clock.h"
+#include "base/Blanks.h"
+#include "base/Clock.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
+#include "base/UptimeCounter.h"
+#include "model/Fields.h"
+#include "model/ProgramState.h"
 #include "platform/PathSpace.h"
-#include "shell/Fields.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
-#include "util/UptimeCounter.h"
 
 #include <QDir>
 #include <QFile>

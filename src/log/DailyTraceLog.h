@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/TraceSink.h"
+#include "base/TraceSink.h"
 
 #include <QDateTime>
 #include <QString>

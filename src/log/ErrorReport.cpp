@@ -1,10 +1,10 @@
 #include "log/ErrorReport.h"
 
-#include "log/TraceSink.h"
-#include "platform/Clock.h"
+#include "base/Blanks.h"
+#include "base/Clock.h"
+#include "base/TraceSink.h"
+#include "model/ProgramState.h"
 #include "platform/EventPump.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/ErrorReporter.h"
+#include "base/ErrorReporter.h"
 
 #include <QDateTime>
 #include <QString>

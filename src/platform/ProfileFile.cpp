@@ -1,7 +1,7 @@
 #include "platform/ProfileFile.h"
 
+#include "base/TextFormat.h"
 #include "platform/AtomicFile.h"
-#include "util/TextFormat.h"
 
 #include <QByteArrayView>
 #include <QFile>

@@ -83,10 +83,9 @@ public:
     void setRemotePort(qint32 port) override { m_targetPort = port; }
     qint32 connectSocket(qint32 protocol) override;
     qint32 write(const QByteArray& data) override;
+    qint32 localPort() const override;
 
     bool blocking() const { return m_blocking; }
-    // The local port of the open socket, 0 when closed.
-    qint32 localPort() const;
     // The kernel's receive buffer of the open socket in bytes (as the kernel
     // reports it, twice the size granted), 0 when closed.
     qint32 receiveBufferSize() const;

@@ -1,8 +1,8 @@
 #include "platform/RegistryStore.h"
 
+#include "base/TextFormat.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathSpace.h"
-#include "util/TextFormat.h"
 
 #include <QDir>
 #include <QFile>

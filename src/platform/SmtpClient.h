@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/AppError.h"
+#include "base/AppError.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 // The real clock: CLOCK_BOOTTIME (which keeps counting during suspend) and the
 // system's local time.

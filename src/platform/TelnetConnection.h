@@ -1,10 +1,13 @@
 #pragma once
 
-#include "log/AppError.h"
+#include "base/AppError.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 // One telnet client connection to a Sound4 unit. Everything completes through
 // events: connect reports its outcome with stateChanged (and errorOccurred), data
@@ -50,3 +53,6 @@ Q_SIGNALS:
     void dataReceived();
     void errorOccurred(qint32 code, const QString& description);
 };
+
+// Makes one connection: the real one in the program, fakes in tests.
+using TelnetConnectionFactory = std::function<std::unique_ptr<TelnetConnection>()>;

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 // One UDP socket, listener or emitter, with results in the classic socket
 // component's vocabulary: 0 for success, -1 handle when closed, a count or -1 from
 // read and write, and Windows-socket-style codes (10048 address in use, 10049
@@ -33,6 +36,9 @@ public:
     // The sender of the last datagram read.
     virtual QString remoteAddress() const = 0;
     virtual qint32 remotePort() const = 0;
+    // The local port of the open socket (the one the system chose for port 0), 0
+    // when closed.
+    virtual qint32 localPort() const = 0;
 
     // Emission: the target (a dotted address, or a host name), then connect and write.
     virtual void setHostAddress(const QString& address) = 0;
@@ -50,3 +56,6 @@ Q_SIGNALS:
     void disconnected();
     void written();
 };
+
+// Makes one socket: the real one in the program, fakes in tests.
+using UdpSocketFactory = std::function<std::unique_ptr<UdpSocket>()>;

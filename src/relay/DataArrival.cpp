@@ -1,33 +1,34 @@
 #include "relay/DataArrival.h"
 
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/TextFormat.h"
+#include "base/TraceSink.h"
+#include "model/FrmSetup.h"
+#include "model/ProgramState.h"
 #include "platform/EventPump.h"
 #include "relay/PlayerMessage.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_MainBis.h"
-#include "shell/ProgramState.h"
+#include "relay/PlayerQueues.h"
+#include "sound4/Sound4Link.h"
 #include "sound4/Sound4Receiver.h"
 #include "sound4/Sound4Sessions.h"
-#include "util/Blanks.h"
-#include "util/TextFormat.h"
 
 namespace {
 
 const QString Caller = QStringLiteral("Frm_MainBis:UDPDataArrival");
 
 bool validUnit(int unit) {
-    return unit >= 0 && unit < Frm_MainBis::NbSound4;
+    return unit >= 0 && unit < Sound4Link::NbSound4;
 }
 
 } // namespace
 
-DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden,
-                         Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
-                         ErrorReporter& errors, EventPump& events)
-    : m_state(state), m_setup(setup), m_hidden(hidden), m_sessions(sessions), m_trace(trace),
-      m_errors(errors), m_events(events) {
-    connect(&m_hidden.TimerDataArrival, &QTimer::timeout, this,
+DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues,
+                         Sound4Link& link, Sound4Sessions& sessions, Sound4Receiver& receiver,
+                         TraceSink& trace, ErrorReporter& errors, EventPump& events)
+    : m_state(state), m_setup(setup), m_queues(queues), m_link(link), m_sessions(sessions),
+      m_trace(trace), m_errors(errors), m_events(events) {
+    connect(&m_queues.TimerDataArrival, &QTimer::timeout, this,
             &DataArrival::TimerDataArrival_Timer);
     // Answers come in the order of the lines: each one settles the oldest message.
     connect(&receiver, &Sound4Receiver::answerReceived, this, [this](int unit) {
@@ -36,8 +37,8 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidd
             m_inFlight[size_t(unit)].pop_front();
         }
     });
-    for (int unit = 0; unit < Frm_MainBis::NbSound4; ++unit) {
-        TelnetConnection* connection = m_hidden.TelnetSound4[size_t(unit)].get();
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        TelnetConnection* connection = m_link.TelnetSound4[size_t(unit)].get();
         if (connection) {
             connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
                 if (connection->state() == TelnetConnection::Closed) {
@@ -51,7 +52,7 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidd
 void DataArrival::requeueInFlight(int unit) {
     std::deque<InFlight> pending;
     pending.swap(m_inFlight[size_t(unit)]);
-    if (m_resends.size() > qsizetype(MaxInFlight) * Frm_MainBis::NbSound4) {
+    if (m_resends.size() > qsizetype(MaxInFlight) * Sound4Link::NbSound4) {
         m_resends.clear(); // only messages never answered nor given up stay: forget them
     }
     std::deque<InFlight> again;
@@ -69,19 +70,19 @@ void DataArrival::requeueInFlight(int unit) {
     }
     // Newest first at the head, so that the oldest ends up first.
     for (auto it = again.rbegin(); it != again.rend(); ++it) {
-        m_hidden.ListeDataArrival[size_t(it->listener)].insertItem(0, it->message);
+        m_queues.ListeDataArrival[size_t(it->listener)].insertItem(0, it->message);
     }
-    if (!again.empty() && !m_hidden.TimerDataArrival.isActive()) {
-        m_hidden.TimerDataArrival.start();
+    if (!again.empty()) {
+        m_queues.wake();
     }
 }
 
 QString DataArrival::timerState() const {
-    return m_hidden.TimerDataArrival.isActive() ? QStringLiteral("True") : QStringLiteral("False");
+    return m_queues.TimerDataArrival.isActive() ? QStringLiteral("True") : QStringLiteral("False");
 }
 
 void DataArrival::TimerDataArrival_Timer() {
-    QTimer& timer = m_hidden.TimerDataArrival;
+    QTimer& timer = m_queues.TimerDataArrival;
     if (m_state.PbBFermetureApplication) {
         timer.stop();
         m_trace.line(
@@ -98,7 +99,7 @@ void DataArrival::TimerDataArrival_Timer() {
         drainQueues();
         m_passRunning = false;
         timer.stop();
-        for (const ListField& queue : m_hidden.ListeDataArrival) {
+        for (const ListField& queue : m_queues.ListeDataArrival) {
             if (!queue.isEmpty()) {
                 timer.start();
                 m_trace.line(QStringLiteral("UDP: TimerDataArrival.Enabled : ") + timerState() +
@@ -114,8 +115,8 @@ void DataArrival::TimerDataArrival_Timer() {
 }
 
 void DataArrival::drainQueues() {
-    for (int i = 0; i < Frm_MainBis::NbUdp; ++i) {
-        ListField& queue = m_hidden.ListeDataArrival[i];
+    for (int i = 0; i < PlayerQueues::NbListeners; ++i) {
+        ListField& queue = m_queues.ListeDataArrival[i];
         while (!queue.isEmpty()) {
             const QString message = queue.takeFirst();
             m_trace.line(QStringLiteral("TimerDataArrival_Timer: Chaine: ") + message +
@@ -183,7 +184,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         // The unanswered messages go back in front of this one, once it is queued.
         std::deque<InFlight> unanswered;
         unanswered.swap(m_inFlight[size_t(unit)]);
-        m_hidden.TelnetSound4[unit]->close();
+        m_link.TelnetSound4[unit]->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
             // A unit with no host can never be reached: retrying would stall every
             // queue for ever. The message is dropped, once, with a warning.
@@ -195,7 +196,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         // Back at the head of its queue, not its tail: a newer message behind it must
         // not reach the unit first (an older RDS text would overwrite a newer one).
         // The unanswered ones written before it go back before it.
-        m_hidden.ListeDataArrival[listener].insertItem(0, message);
+        m_queues.ListeDataArrival[listener].insertItem(0, message);
         unanswered.swap(m_inFlight[size_t(unit)]);
         requeueInFlight(unit);
         if (m_setup.CommandSound4Login[unit].caption() == QLatin1String("Logout")) {

@@ -10,7 +10,8 @@
 class ErrorReporter;
 class EventPump;
 class FrmSetup;
-class Frm_MainBis;
+class PlayerQueues;
+class Sound4Link;
 class Sound4Receiver;
 class Sound4Sessions;
 class TraceSink;
@@ -35,9 +36,9 @@ public:
     // that always drops on it must not hold back the messages behind it for ever.
     static constexpr int MaxResends = 3;
 
-    DataArrival(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden, Sound4Sessions& sessions,
-                Sound4Receiver& receiver, TraceSink& trace, ErrorReporter& errors,
-                EventPump& events);
+    DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues, Sound4Link& link,
+                Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
+                ErrorReporter& errors, EventPump& events);
 
     void TimerDataArrival_Timer();
     void UDPDataArrival(qint16 listener, const QString& message);
@@ -60,7 +61,8 @@ private:
 
     ProgramState& m_state;
     FrmSetup& m_setup;
-    Frm_MainBis& m_hidden;
+    PlayerQueues& m_queues;
+    Sound4Link& m_link;
     Sound4Sessions& m_sessions;
     TraceSink& m_trace;
     ErrorReporter& m_errors;

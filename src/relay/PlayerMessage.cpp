@@ -1,8 +1,8 @@
 #include "relay/PlayerMessage.h"
 
-#include "log/ErrorTrap.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
 
 namespace {
 

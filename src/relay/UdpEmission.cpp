@@ -1,18 +1,17 @@
 #include "relay/UdpEmission.h"
 
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
+#include "base/TimeStamp.h"
+#include "base/TraceSink.h"
+#include "base/UptimeCounter.h"
+#include "model/FrmSetup.h"
+#include "model/Frm_Main.h"
+#include "model/SettingsState.h"
 #include "platform/EventPump.h"
 #include "platform/UdpSocket.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_Main.h"
-#include "shell/Frm_MainBis.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
-#include "util/TimeStamp.h"
-#include "util/UptimeCounter.h"
 
 namespace {
 
@@ -25,21 +24,24 @@ bool startsWithDigit(const QString& text) {
 }
 
 bool validIndex(qint16 i) {
-    return i >= 0 && i < Frm_MainBis::NbUdp;
+    return i >= 0 && i < UdpEmission::NbEmitters;
 }
 
 } // namespace
 
-UdpEmission::UdpEmission(ProgramState& state, FrmSetup& setup, Frm_Main& main, Frm_MainBis& hidden,
-                         TraceSink& trace, ErrorReporter& errors, EventPump& events,
-                         UptimeCounter& uptime, const Clock& clock)
-    : m_state(state), m_setup(setup), m_main(main), m_hidden(hidden), m_trace(trace),
-      m_errors(errors), m_events(events), m_uptime(uptime), m_clock(clock) {
-    for (int index = 0; index < Frm_MainBis::NbUdp; ++index) {
+UdpEmission::UdpEmission(SettingsState& state, FrmSetup& setup, Frm_Main& main,
+                         const UdpSocketFactory& makeUdp, TraceSink& trace, ErrorReporter& errors,
+                         EventPump& events, UptimeCounter& uptime, const Clock& clock)
+    : m_state(state), m_setup(setup), m_main(main), m_trace(trace), m_errors(errors),
+      m_events(events), m_uptime(uptime), m_clock(clock) {
+    for (auto& socket : SocketWrenchUDPOut) {
+        socket = makeUdp();
+    }
+    for (int index = 0; index < NbEmitters; ++index) {
         const qint16 i = qint16(index);
         connect(&m_setup.CheckUDPOutActif[index], &CheckField::clicked, this,
                 [this, i] { CheckUDPOutActif_Click(i); });
-        UdpSocket* socket = m_hidden.SocketWrenchUDPOut[index].get();
+        UdpSocket* socket = SocketWrenchUDPOut[index].get();
         if (!socket) {
             continue;
         }
@@ -140,11 +142,11 @@ void UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint
 void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const QString& text) {
     ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
     trap.at(10);
-    if (!validIndex(s) || !m_hidden.SocketWrenchUDPOut[s]) {
+    if (!validIndex(s) || !SocketWrenchUDPOut[s]) {
         trap.fail(AppError::subscriptOutOfRange());
         return;
     }
-    UdpSocket& socket = *m_hidden.SocketWrenchUDPOut[s];
+    UdpSocket& socket = *SocketWrenchUDPOut[s];
     if (isBlank(address)) {
         return;
     }

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "model/FrmSetup.h"
+#include "platform/UdpSocket.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 
+#include <array>
+#include <memory>
+
 class Clock;
 class ErrorReporter;
 class EventPump;
-class FrmSetup;
 class Frm_Main;
-class Frm_MainBis;
 class TraceSink;
 class UptimeCounter;
-struct ProgramState;
+struct SettingsState;
 
 // The settings window's ten UDP emitters: the Send button sends the emitter's text
 // as one datagram to its target's first port, then to its second port. Every
@@ -26,9 +30,11 @@ public:
     static constexpr qint32 ProtocolUdp = 17;
     static constexpr qint64 PauseMs = 10; // between the two datagrams of one send
 
-    UdpEmission(ProgramState& state, FrmSetup& setup, Frm_Main& main, Frm_MainBis& hidden,
-                TraceSink& trace, ErrorReporter& errors, EventPump& events, UptimeCounter& uptime,
-                const Clock& clock);
+    static constexpr int NbEmitters = FrmSetup::NbUdp;
+
+    UdpEmission(SettingsState& state, FrmSetup& setup, Frm_Main& main,
+                const UdpSocketFactory& makeUdp, TraceSink& trace, ErrorReporter& errors,
+                EventPump& events, UptimeCounter& uptime, const Clock& clock);
 
     void BtnUDPSend_Click(qint16 i);
     void SendMessageUDP(qint16 i, const QString& text);
@@ -50,6 +56,9 @@ public:
     void SocketWrenchUDPOut_OnTimeout(qint16 s);
     void SocketWrenchUDPOut_OnWrite(qint16 s);
 
+    // The emitter sockets; every datagram leaves through socket 0.
+    std::array<std::unique_ptr<UdpSocket>, NbEmitters> SocketWrenchUDPOut;
+
 private:
     struct Datagram {
         qint16 socket;
@@ -62,10 +71,9 @@ private:
     void pause();
     void eventLine(const char* event, qint16 s);
 
-    ProgramState& m_state;
+    SettingsState& m_state;
     FrmSetup& m_setup;
     Frm_Main& m_main;
-    Frm_MainBis& m_hidden;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     EventPump& m_events;

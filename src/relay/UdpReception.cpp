@@ -1,19 +1,19 @@
 #include "relay/UdpReception.h"
 
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
+#include "base/TimeStamp.h"
+#include "base/TraceSink.h"
 #include "incidents/AlertMail.h"
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "model/FrmSetup.h"
+#include "model/Frm_Main.h"
+#include "model/ProgramState.h"
 #include "platform/DialogsHost.h"
 #include "platform/EventPump.h"
 #include "platform/UdpSocket.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_Main.h"
-#include "shell/Frm_MainBis.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
-#include "util/TimeStamp.h"
+#include "relay/PlayerQueues.h"
 
 #include <optional>
 
@@ -43,16 +43,19 @@ std::optional<qint32> portOf(const QString& field) {
 } // namespace
 
 UdpReception::UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main,
-                           Frm_MainBis& hidden, TraceSink& trace, ErrorReporter& errors,
-                           EventPump& events, DialogsHost& dialogs, AlertMail& mail,
-                           const Clock& clock)
-    : m_state(state), m_setup(setup), m_main(main), m_hidden(hidden), m_trace(trace),
+                           PlayerQueues& queues, const UdpSocketFactory& makeUdp, TraceSink& trace,
+                           ErrorReporter& errors, EventPump& events, DialogsHost& dialogs,
+                           AlertMail& mail, const Clock& clock)
+    : m_state(state), m_setup(setup), m_main(main), m_queues(queues), m_trace(trace),
       m_errors(errors), m_events(events), m_dialogs(dialogs), m_mail(mail), m_clock(clock) {
-    for (int index = 0; index < Frm_MainBis::NbUdp; ++index) {
+    for (auto& socket : SocketWrenchUDPIn) {
+        socket = makeUdp();
+    }
+    for (int index = 0; index < NbListeners; ++index) {
         const qint16 i = qint16(index);
         connect(&m_setup.CheckUDPInActif[index], &CheckField::clicked, this,
                 [this, i] { CheckUDPInActif_Click(i); });
-        UdpSocket* socket = m_hidden.SocketWrenchUDPIn[index].get();
+        UdpSocket* socket = SocketWrenchUDPIn[index].get();
         if (!socket) {
             continue;
         }
@@ -65,8 +68,8 @@ UdpReception::UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main,
 }
 
 UdpSocket* UdpReception::listener(qint16 i, ErrorTrap& trap) {
-    if (i >= 0 && i < Frm_MainBis::NbUdp && m_hidden.SocketWrenchUDPIn[i]) {
-        return m_hidden.SocketWrenchUDPIn[i].get();
+    if (i >= 0 && i < NbListeners && SocketWrenchUDPIn[i]) {
+        return SocketWrenchUDPIn[i].get();
     }
     trap.fail(AppError::subscriptOutOfRange());
     return nullptr;
@@ -176,7 +179,7 @@ void UdpReception::reportClickFailure(ErrorTrap& trap, qint16 i, const QString& 
 
 void UdpReception::bindListener(qint16 i, const QString& address, qint32 port,
                                 const QString& caller) {
-    UdpSocket& socket = *m_hidden.SocketWrenchUDPIn[i];
+    UdpSocket& socket = *SocketWrenchUDPIn[i];
     QString local = address;
     if (!startsWithDigit(local)) {
         QString found;
@@ -274,12 +277,7 @@ void UdpReception::SocketWrenchUDPIn_OnRead(qint16 i) {
         const QString text = fromWindows1252(data.left(n));
         m_trace.line(QStringLiteral("UDP: Data arrival: Added to ListeDataArrival: ") + text);
         if (!isBlank(text)) {
-            m_hidden.ListeDataArrival[i].addItem(text);
-            // An active timer keeps its phase: restarting it on every datagram
-            // would hold the dispatcher off for as long as datagrams keep coming.
-            if (!m_hidden.TimerDataArrival.isActive()) {
-                m_hidden.TimerDataArrival.start();
-            }
+            m_queues.append(i, text);
             m_main.ListeReception.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + text,
                                             true);
         }
@@ -313,7 +311,7 @@ void UdpReception::SocketWrenchUDPIn_OnRead(qint16 i) {
 }
 
 void UdpReception::closeAfterReadError(qint16 i) {
-    UdpSocket& socket = *m_hidden.SocketWrenchUDPIn[i];
+    UdpSocket& socket = *SocketWrenchUDPIn[i];
     if (socket.handle() == -1) {
         return;
     }

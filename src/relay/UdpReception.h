@@ -1,11 +1,15 @@
 #pragma once
 
-#include "log/AppError.h"
+#include "base/AppError.h"
+#include "model/FrmSetup.h"
+#include "platform/UdpSocket.h"
 
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <memory>
 
 class AlertMail;
 class Clock;
@@ -13,11 +17,9 @@ class DialogsHost;
 class ErrorReporter;
 class ErrorTrap;
 class EventPump;
-class FrmSetup;
 class Frm_Main;
-class Frm_MainBis;
+class PlayerQueues;
 class TraceSink;
-class UdpSocket;
 struct ProgramState;
 
 // The player's listeners SocketWrenchUDPIn(0..9): opened and closed by their check
@@ -34,9 +36,11 @@ public:
     static constexpr qint32 MaxDatagram = 1024; // bytes read per datagram
     static constexpr qint32 ProtocolUdp = 17;
 
-    UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main, Frm_MainBis& hidden,
-                 TraceSink& trace, ErrorReporter& errors, EventPump& events, DialogsHost& dialogs,
-                 AlertMail& mail, const Clock& clock);
+    static constexpr int NbListeners = FrmSetup::NbUdp;
+
+    UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main, PlayerQueues& queues,
+                 const UdpSocketFactory& makeUdp, TraceSink& trace, ErrorReporter& errors,
+                 EventPump& events, DialogsHost& dialogs, AlertMail& mail, const Clock& clock);
 
     // Whether the settings window is on screen (decides how an unusable listening
     // address is reported). Headless: never.
@@ -52,6 +56,9 @@ public:
 
     // The name of a socket error code, empty for a code without one.
     static QString LibSockectErr(qint32 code);
+
+    // The listeners, one per row of the settings window.
+    std::array<std::unique_ptr<UdpSocket>, NbListeners> SocketWrenchUDPIn;
 
     // How CheckUDPInActif_Click reports a failure raised while it runs (as opposed to
     // the socket's own results, which the binding logs itself): 126 is a warning line;
@@ -74,7 +81,7 @@ private:
     ProgramState& m_state;
     FrmSetup& m_setup;
     Frm_Main& m_main;
-    Frm_MainBis& m_hidden;
+    PlayerQueues& m_queues;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     EventPump& m_events;

@@ -1,14 +1,14 @@
 #include "settings/Settings.h"
 
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TraceSink.h"
 #include "config/IniAccess.h"
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "model/FrmSetup.h"
+#include "model/ProgramState.h"
 #include "platform/DialogsHost.h"
 #include "platform/EventPump.h"
-#include "settings/FrmSetup.h"
-#include "shell/ProgramState.h"
 #include "sound4/Sound4Sessions.h"
-#include "util/NumberReading.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "shell/HeadlessDialogs.h"
 
-#include "log/TraceSink.h"
+#include "base/TraceSink.h"
 
 QString HeadlessDialogs::answerText(Answer answer) {
     switch (answer) {

@@ -1,7 +1,7 @@
 #include "shell/Program.h"
 
 #include "platform/CurlSmtpClient.h"
-#include "util/MachineShutdown.h"
+#include "system/MachineShutdown.h"
 
 #include <QDir>
 
@@ -38,7 +38,6 @@ QString ProgramBannerFacts::operatingSystem() {
 // built; the log reads them only when it writes, long after construction.
 Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
     : platform(platform_), uptime(platform.clock), paths(launch.root),
-      frmMainBis(platform.makeTelnet, platform.makeUdp),
       trace(state, platform.clock, uptime, paths,
             TraceLogLists{frmMainBis.ListeLogTemp, frmSetup.ListeLog, frmSetup.TexteLogNbMaxlignes,
                           frmMain.ListeIncidents[0], frmMain.CheckIncidents[0]},
@@ -54,19 +53,21 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       waits(state, uptime, platform.events, platform.processes),
       logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr), headlessDialogs(trace),
       dialogs(platform.dialogs ? *platform.dialogs : headlessDialogs),
-      sessions(state, frmSetup, frmMainBis, trace, errors, uptime, platform.events, platform.clock),
-      receiver(state, frmSetup, frmMainBis, trace, errors, platform.events, platform.clock),
+      sound4Link(platform.makeTelnet),
+      sessions(state, frmSetup, sound4Link, trace, errors, uptime, platform.events, platform.clock),
+      receiver(state, frmSetup, sound4Link, trace, errors, platform.events, platform.clock),
       console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors),
       mailer(AlertMailer::Parts{state, frmSetup, frmMain, ini,
                                 [this] { return settings.settingsFile(); }, systemInfo, uptime,
                                 appVersion, dialogs, trace, errors, platform.events, platform.clock,
                                 [] { return std::make_unique<CurlSmtpClient>(); }}),
       mail(platform.mail ? *platform.mail : mailer),
-      reception(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, dialogs, mail,
-                platform.clock),
-      emission(state, frmSetup, frmMain, frmMainBis, trace, errors, platform.events, uptime,
+      reception(state, frmSetup, frmMain, playerQueues, platform.makeUdp, trace, errors,
+                platform.events, dialogs, mail, platform.clock),
+      emission(state, frmSetup, frmMain, platform.makeUdp, trace, errors, platform.events, uptime,
                platform.clock),
-      dataArrival(state, frmSetup, frmMainBis, sessions, receiver, trace, errors, platform.events),
+      dataArrival(state, frmSetup, playerQueues, sound4Link, sessions, receiver, trace, errors,
+                  platform.events),
       site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
            errors, platform.events),
       settings(state, frmSetup, ini, errors, trace, platform.events, sessions),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/AppVersion.h"
+#include "base/UptimeCounter.h"
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
 #include "config/SiteConfiguration.h"
@@ -7,30 +9,30 @@
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
+#include "model/FrmMsg.h"
+#include "model/FrmSetup.h"
+#include "model/Frm_Main.h"
+#include "model/Frm_MainBis.h"
+#include "model/ProgramState.h"
 #include "platform/PathSpace.h"
 #include "platform/RegistryStore.h"
 #include "relay/DataArrival.h"
+#include "relay/PlayerQueues.h"
 #include "relay/UdpEmission.h"
 #include "relay/UdpReception.h"
-#include "settings/FrmSetup.h"
 #include "settings/Settings.h"
 #include "settings/SetupWindow.h"
-#include "shell/FrmMsg.h"
-#include "shell/Frm_Main.h"
-#include "shell/Frm_MainBis.h"
 #include "shell/HeadlessDialogs.h"
-#include "shell/ProgramState.h"
 #include "sound4/Sound4Console.h"
+#include "sound4/Sound4Link.h"
 #include "sound4/Sound4Receiver.h"
 #include "sound4/Sound4Sessions.h"
-#include "util/AppVersion.h"
-#include "util/FileOperations.h"
-#include "util/FolderChecks.h"
-#include "util/ShellLauncher.h"
-#include "util/StartupShortcut.h"
-#include "util/SystemInfo.h"
-#include "util/UptimeCounter.h"
-#include "util/Waits.h"
+#include "system/FileOperations.h"
+#include "system/FolderChecks.h"
+#include "system/ShellLauncher.h"
+#include "system/StartupShortcut.h"
+#include "system/SystemInfo.h"
+#include "system/Waits.h"
 
 class Clock;
 class Desktop;
@@ -47,10 +49,10 @@ struct ProgramPlatform {
     ProcessControl& processes;
     Desktop& desktop;
     Power& power;
-    Frm_MainBis::TelnetFactory makeTelnet; // one connection per Sound4 unit
-    Frm_MainBis::UdpFactory makeUdp;       // ten listeners and ten emitters
-    DialogsHost* dialogs = nullptr;        // the windows' dialogs; none: headless answers
-    AlertMail* mail = nullptr;             // alert mails; none: the SMTP relay of the settings
+    TelnetConnectionFactory makeTelnet; // one connection per Sound4 unit
+    UdpSocketFactory makeUdp;           // ten listeners and ten emitters
+    DialogsHost* dialogs = nullptr;     // the windows' dialogs; none: headless answers
+    AlertMail* mail = nullptr;          // alert mails; none: the SMTP relay of the settings
 };
 
 // How this copy was started.
@@ -113,11 +115,13 @@ public:
     LogFileViewer logViewer;
     HeadlessDialogs headlessDialogs;
     DialogsHost& dialogs;
+    Sound4Link sound4Link;
     Sound4Sessions sessions;
     Sound4Receiver receiver;
     Sound4Console console;
     AlertMailer mailer;
     AlertMail& mail;
+    PlayerQueues playerQueues;
     UdpReception reception;
     UdpEmission emission;
     DataArrival dataArrival;

@@ -1,6 +1,6 @@
 #include "shell/Shutdown.h"
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 #include "platform/EventPump.h"
 #include "shell/Program.h"
 
@@ -35,7 +35,7 @@ void Shutdown::Form_Unload(qint16 cancel) {
     if (state.PbBFrmSetupChargee) {
         m_program.setupWindow.Form_Unload();
     }
-    m_program.frmMainBis.TimerDataArrival.stop();
-    m_program.frmMainBis.Timer30s.stop();
+    m_program.playerQueues.TimerDataArrival.stop();
+    m_program.sound4Link.Timer30s.stop();
     state.PbBFrmMainAffichee = false;
 }

@@ -1,13 +1,13 @@
 #include "shell/Startup.h"
 
-#include "log/ErrorTrap.h"
-#include "platform/Clock.h"
+#include "base/Blanks.h"
+#include "base/Clock.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
 #include "platform/EventPump.h"
 #include "platform/InstanceLock.h"
 #include "shell/Program.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
 
 #include <algorithm>
 #include <cstdlib>

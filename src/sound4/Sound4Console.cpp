@@ -1,15 +1,15 @@
 #include "sound4/Sound4Console.h"
 
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/TextFormat.h"
+#include "base/TraceSink.h"
+#include "model/FrmSetup.h"
+#include "model/Frm_Main.h"
+#include "model/Sound4UnitState.h"
 #include "platform/DialogsHost.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_Main.h"
-#include "shell/ProgramState.h"
 #include "sound4/Sound4Sessions.h"
-#include "util/Blanks.h"
-#include "util/TextFormat.h"
-#include "util/Waits.h"
+#include "system/Waits.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ QByteArray asBuilt(const QString& text) {
 
 } // namespace
 
-Sound4Console::Sound4Console(ProgramState& state, FrmSetup& setup, Frm_Main& frmMain,
+Sound4Console::Sound4Console(Sound4UnitState& state, FrmSetup& setup, Frm_Main& frmMain,
                              Sound4Sessions& sessions, Waits& waits, DialogsHost& dialogs,
                              TraceSink& trace, ErrorReporter& errors)
     : m_state(state), m_setup(setup), m_frmMain(frmMain), m_sessions(sessions), m_waits(waits),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Fields.h"
+#include "model/Fields.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -16,7 +16,7 @@ class Frm_Main;
 class Sound4Sessions;
 class TraceSink;
 class Waits;
-struct ProgramState;
+struct Sound4UnitState;
 
 // The settings window's Sound4 console: lists a unit's sections, the commands of a
 // section and the detail of one command by sending the unit's own "help" commands,
@@ -44,8 +44,9 @@ public:
         QString labels; // "Get, Set, ...", empty when no flag is set
     };
 
-    Sound4Console(ProgramState& state, FrmSetup& setup, Frm_Main& frmMain, Sound4Sessions& sessions,
-                  Waits& waits, DialogsHost& dialogs, TraceSink& trace, ErrorReporter& errors);
+    Sound4Console(Sound4UnitState& state, FrmSetup& setup, Frm_Main& frmMain,
+                  Sound4Sessions& sessions, Waits& waits, DialogsHost& dialogs, TraceSink& trace,
+                  ErrorReporter& errors);
 
     // "Liste" of unit i: asks a connected unit for its sections.
     void CommandSound4Help_Click(qint16 unit);
@@ -86,7 +87,7 @@ private:
     void addTelnetRow(const QString& row);
     void setHelpFlags(qint16 unit, bool liste, bool section, bool detail);
 
-    ProgramState& m_state;
+    Sound4UnitState& m_state;
     FrmSetup& m_setup;
     Frm_Main& m_frmMain;
     Sound4Sessions& m_sessions;

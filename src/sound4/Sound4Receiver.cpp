@@ -1,14 +1,14 @@
 #include "sound4/Sound4Receiver.h"
 
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/TextFormat.h"
+#include "base/TimeStamp.h"
+#include "base/TraceSink.h"
+#include "model/FrmSetup.h"
+#include "model/ProgramState.h"
 #include "platform/EventPump.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_MainBis.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/TextFormat.h"
-#include "util/TimeStamp.h"
+#include "sound4/Sound4Link.h"
 
 namespace {
 
@@ -30,13 +30,13 @@ bool isBlankBytes(const QByteArray& bytes) {
 
 } // namespace
 
-Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden,
+Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link& link,
                                TraceSink& trace, ErrorReporter& errors, EventPump& events,
                                const Clock& clock)
-    : m_state(state), m_setup(setup), m_hidden(hidden), m_trace(trace), m_errors(errors),
+    : m_state(state), m_setup(setup), m_link(link), m_trace(trace), m_errors(errors),
       m_events(events), m_clock(clock) {
-    for (int unit = 0; unit < Frm_MainBis::NbSound4; ++unit) {
-        TelnetConnection* connection = m_hidden.TelnetSound4[unit].get();
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        TelnetConnection* connection = m_link.TelnetSound4[unit].get();
         if (!connection) {
             continue;
         }
@@ -55,7 +55,7 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
     if (m_state.PbBQuitterEnCours) {
         return;
     }
-    if (unit < 0 || unit >= Frm_MainBis::NbSound4 || !m_hidden.TelnetSound4[unit]) {
+    if (unit < 0 || unit >= Sound4Link::NbSound4 || !m_link.TelnetSound4[unit]) {
         ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:TelnetSound4_Receive"));
         trap.fail(AppError::subscriptOutOfRange());
         return;
@@ -68,7 +68,7 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
         return;
     }
     m_busy[unit] = true;
-    TelnetConnection& connection = *m_hidden.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.TelnetSound4[unit];
     do {
         m_more[unit] = false;
         QByteArray block;

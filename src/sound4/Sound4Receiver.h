@@ -10,7 +10,7 @@ class Clock;
 class ErrorReporter;
 class EventPump;
 class FrmSetup;
-class Frm_MainBis;
+class Sound4Link;
 class TraceSink;
 struct ProgramState;
 
@@ -27,7 +27,7 @@ public:
     // A tail longer than this without a CR is handled as a line of its own.
     static constexpr qsizetype MaxTail = 65536;
 
-    Sound4Receiver(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden, TraceSink& trace,
+    Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link& link, TraceSink& trace,
                    ErrorReporter& errors, EventPump& events, const Clock& clock);
 
     void TelnetSound4_Receive(qint16 unit);
@@ -45,7 +45,7 @@ private:
 
     ProgramState& m_state;
     FrmSetup& m_setup;
-    Frm_MainBis& m_hidden;
+    Sound4Link& m_link;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     EventPump& m_events;

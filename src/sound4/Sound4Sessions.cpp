@@ -1,16 +1,16 @@
 #include "sound4/Sound4Sessions.h"
 
-#include "log/ErrorTrap.h"
-#include "log/TraceSink.h"
+#include "base/Blanks.h"
+#include "base/ErrorTrap.h"
+#include "base/NumberReading.h"
+#include "base/TextFormat.h"
+#include "base/TimeStamp.h"
+#include "base/TraceSink.h"
+#include "base/UptimeCounter.h"
+#include "model/FrmSetup.h"
+#include "model/ProgramState.h"
 #include "platform/EventPump.h"
-#include "settings/FrmSetup.h"
-#include "shell/Frm_MainBis.h"
-#include "shell/ProgramState.h"
-#include "util/Blanks.h"
-#include "util/NumberReading.h"
-#include "util/TextFormat.h"
-#include "util/TimeStamp.h"
-#include "util/UptimeCounter.h"
+#include "sound4/Sound4Link.h"
 
 namespace {
 
@@ -26,13 +26,13 @@ QString callerName(const char* procedure) {
 
 } // namespace
 
-Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden,
+Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Sound4Link& link,
                                TraceSink& trace, ErrorReporter& errors, UptimeCounter& uptime,
                                EventPump& events, const Clock& clock)
-    : m_state(state), m_setup(setup), m_hidden(hidden), m_trace(trace), m_errors(errors),
+    : m_state(state), m_setup(setup), m_link(link), m_trace(trace), m_errors(errors),
       m_uptime(uptime), m_events(events), m_clock(clock) {
-    for (int unit = 0; unit < Frm_MainBis::NbSound4; ++unit) {
-        TelnetConnection* connection = m_hidden.TelnetSound4[unit].get();
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        TelnetConnection* connection = m_link.TelnetSound4[unit].get();
         if (!connection) {
             continue;
         }
@@ -44,12 +44,12 @@ Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Frm_MainBis
                     TelnetSound4_Error(u, code, description);
                 });
     }
-    connect(&m_hidden.Timer30s, &QTimer::timeout, this, &Sound4Sessions::Timer30s_Timer);
-    m_hidden.Timer30s.start();
+    connect(&m_link.Timer30s, &QTimer::timeout, this, &Sound4Sessions::Timer30s_Timer);
+    m_link.Timer30s.start();
 }
 
 bool Sound4Sessions::validUnit(qint16 unit, const char* procedure) {
-    if (unit >= 0 && unit < Frm_MainBis::NbSound4 && m_hidden.TelnetSound4[unit]) {
+    if (unit >= 0 && unit < Sound4Link::NbSound4 && m_link.TelnetSound4[unit]) {
         return true;
     }
     ErrorTrap trap(m_errors, callerName(procedure));
@@ -59,10 +59,10 @@ bool Sound4Sessions::validUnit(qint16 unit, const char* procedure) {
 }
 
 AppError Sound4Sessions::Sound4Send(int unit, const QByteArray& text) {
-    if (unit < 0 || unit >= Frm_MainBis::NbSound4 || !m_hidden.TelnetSound4[unit]) {
+    if (unit < 0 || unit >= Sound4Link::NbSound4 || !m_link.TelnetSound4[unit]) {
         return AppError::subscriptOutOfRange();
     }
-    return m_hidden.TelnetSound4[unit]->send(text);
+    return m_link.TelnetSound4[unit]->send(text);
 }
 
 void Sound4Sessions::addTelnetRow(const QString& row) {
@@ -164,7 +164,7 @@ void Sound4Sessions::CommandSound4Connecter_Click(qint16 unit, bool connectIt) {
 
 void Sound4Sessions::connectUnit(qint16 unit) {
     ErrorTrap trap(m_errors, callerName("CommandSound4Connecter_Click"));
-    TelnetConnection& connection = *m_hidden.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.TelnetSound4[unit];
     trap.at(10);
     const QString host = m_setup.TexteSound4IP[unit].text();
     const qint32 port =
@@ -210,7 +210,7 @@ void Sound4Sessions::connectUnit(qint16 unit) {
 
 void Sound4Sessions::disconnectUnit(qint16 unit) {
     ErrorTrap trap(m_errors, callerName("CommandSound4Connecter_Click"));
-    TelnetConnection& connection = *m_hidden.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.TelnetSound4[unit];
     trap.at(110);
     if (!m_state.PbBSound4Connected[unit]) {
         return;
@@ -243,7 +243,7 @@ void Sound4Sessions::TelnetSound4_State(qint16 unit) {
     const QString prefix = TimingMilliSec(m_clock) + QStringLiteral(" :") + QString::number(unit) +
                            QStringLiteral(": ");
     QString name;
-    switch (m_hidden.TelnetSound4[unit]->state()) {
+    switch (m_link.TelnetSound4[unit]->state()) {
     case TelnetConnection::Closed:
         name = QStringLiteral("Closed");
         m_state.PbBSound4Connected[unit] = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "log/AppError.h"
+#include "base/AppError.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -10,7 +10,7 @@ class Clock;
 class ErrorReporter;
 class EventPump;
 class FrmSetup;
-class Frm_MainBis;
+class Sound4Link;
 class TraceSink;
 class UptimeCounter;
 struct ProgramState;
@@ -26,7 +26,7 @@ public:
     static constexpr qint64 WaitMs = 500;
     static constexpr qint64 ReconnectDelayMs = 30000;
 
-    Sound4Sessions(ProgramState& state, FrmSetup& setup, Frm_MainBis& hidden, TraceSink& trace,
+    Sound4Sessions(ProgramState& state, FrmSetup& setup, Sound4Link& link, TraceSink& trace,
                    ErrorReporter& errors, UptimeCounter& uptime, EventPump& events,
                    const Clock& clock);
 
@@ -56,7 +56,7 @@ private:
 
     ProgramState& m_state;
     FrmSetup& m_setup;
-    Frm_MainBis& m_hidden;
+    Sound4Link& m_link;
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     UptimeCounter& m_uptime;

@@ -3,10 +3,10 @@
 #include "ManualClock.h"
 #include "RecordingReporter.h"
 #include "RecordingTrace.h"
+#include "base/UptimeCounter.h"
 #include "platform/PathSpace.h"
-#include "util/FileOperations.h"
-#include "util/FolderChecks.h"
-#include "util/UptimeCounter.h"
+#include "system/FileOperations.h"
+#include "system/FolderChecks.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,13 +5,13 @@
 #include "FakeUdpSocket.h"
 #include "ManualClock.h"
 #include "ProgramFixture.h"
+#include "RefusingPort.h"
 #include "ScriptedDialogs.h"
 #include "SmtpSink.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
 #include "shell/Program.h"
 
-#include <QTcpServer>
 #include <QTimer>
 #include <QtTest>
 
@@ -80,13 +80,6 @@ struct MailFixture {
         return log().join(QLatin1Char('\n')).contains(part);
     }
 };
-
-// A port on which nobody listens.
-quint16 closedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
 
 QByteArray header(const QByteArray& raw, const QByteArray& name) {
     const qsizetype end = raw.indexOf("\r\n\r\n");
@@ -267,8 +260,9 @@ private Q_SLOTS:
         QFETCH(QString, reported);
         SmtpSink sink(QStringLiteral("compte"), QStringLiteral("secret"));
         MailFixture f;
+        const RefusingPort refusing;
         if (relay == u"refused") {
-            f.relay(closedPort());
+            f.relay(refusing.port());
         } else if (relay == u"password") {
             f.relay(sink.port(), QStringLiteral("compte"), QStringLiteral("wrong"));
         } else if (relay == u"starttls") {
@@ -333,7 +327,7 @@ private Q_SLOTS:
         s.TexteUDPIPSource[1].setText(QStringLiteral("127.0.0.1"));
         s.TexteUDPPortSource[1].setText(QStringLiteral("5001"));
         s.CheckUDPInActif[1].setValue(1);
-        auto& listener = static_cast<FakeUdpSocket&>(*f.p.frmMainBis.SocketWrenchUDPIn[1]);
+        auto& listener = static_cast<FakeUdpSocket&>(*f.p.reception.SocketWrenchUDPIn[1]);
         listener.readFailure = 10035;
         listener.arrive("x");
 

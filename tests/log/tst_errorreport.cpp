@@ -1,5 +1,5 @@
 #include "TestProgram.h"
-#include "log/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 #include <QtTest>
 

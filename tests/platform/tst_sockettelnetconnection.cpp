@@ -1,3 +1,5 @@
+#include "ListeningPort.h"
+#include "RefusingPort.h"
 #include "platform/SocketTelnetConnection.h"
 
 #include <QFile>
@@ -73,16 +75,12 @@ struct Peer {
     }
 };
 
-qint32 closedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
-}
-
 } // namespace
 
 class TestSocketTelnetConnection : public QObject {
     Q_OBJECT
+
+    const RefusingPort m_refusing; // held for the whole run: the rows use its number
 
 private Q_SLOTS:
     void connectSendReceiveClose() {
@@ -131,9 +129,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("description");
         const Events refused{"state 1", "error 10061", "state 0"};
         const Events badPort{"error 10049"};
-        QTest::newRow("refused") << Loopback << closedPort() << refused << "Connection refused";
+        QTest::newRow("refused") << Loopback << qint32(m_refusing.port()) << refused
+                                 << "Connection refused";
         QTest::newRow("blanks around the host")
-            << " 127.0.0.1 " << closedPort() << refused << "Connection refused";
+            << " 127.0.0.1 " << qint32(m_refusing.port()) << refused << "Connection refused";
         QTest::newRow("unknown host")
             << "no-such-host.invalid" << 3003 << Events{"state 1", "error 11001", "state 0"}
             << "Host not found";
@@ -320,16 +319,17 @@ private Q_SLOTS:
                      "while IFS= read -r line; do echo \"echo:$line\"; done\n");
         script.close();
         QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-        const qint32 port = closedPort();
+        // telnetd takes a port of the system's choosing; its listening socket tells it.
         QProcess telnetd;
         telnetd.start(busybox,
-                      {"telnetd", "-F", "-K", "-b", QStringLiteral("127.0.0.1:%1").arg(port), "-f",
-                       "/dev/null", "-l", login});
+                      {"telnetd", "-F", "-K", "-b", "127.0.0.1:0", "-f", "/dev/null", "-l", login});
         QVERIFY(telnetd.waitForStarted());
         const auto stop = qScopeGuard([&telnetd] {
             telnetd.kill();
             telnetd.waitForFinished();
         });
+        const qint32 port = listeningPort(telnetd.processId());
+        QVERIFY(port != 0);
 
         SocketTelnetConnection c;
         Recorder r(c);

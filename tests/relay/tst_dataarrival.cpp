@@ -6,7 +6,7 @@ namespace {
 
 struct RelayFixture : ProgramFixture {
     DataArrival& relay = program.dataArrival;
-    Frm_MainBis& hidden = program.frmMainBis;
+    PlayerQueues& queues = program.playerQueues;
     ProgramState& state = program.state;
 
     // Unit connected and logged in on its fake session.
@@ -16,10 +16,10 @@ struct RelayFixture : ProgramFixture {
         telnet(unit).setState(TelnetConnection::Connected);
     }
     void queue(int listener, const QString& message) {
-        hidden.ListeDataArrival[listener].addItem(message);
-        hidden.TimerDataArrival.start();
+        queues.ListeDataArrival[listener].addItem(message);
+        queues.TimerDataArrival.start();
     }
-    QStringList log() const { return hidden.ListeLogTemp.rows(); }
+    QStringList log() const { return program.frmMainBis.ListeLogTemp.rows(); }
     int count(const QString& end) const {
         int n = 0;
         for (const QString& row : log()) {
@@ -65,7 +65,7 @@ void TestDataArrival::oneTickHandlesEveryQueueInOrder() {
     f.relay.TimerDataArrival_Timer();
     QCOMPARE(f.telnet(0).sent,
              (QList<QByteArray>{"a=1\r\n", "a=2\r\n", "a=3\r\n", "rds.ps=MORNING\r\n"}));
-    QVERIFY(!f.hidden.TimerDataArrival.isActive());
+    QVERIFY(!f.queues.TimerDataArrival.isActive());
     QVERIFY(f.log().last().endsWith(QStringLiteral(
         ":UDP: TimerDataArrival.Enabled : False |Sub: Frm_MainBis:TimerDataArrival_Timer:C")));
     QCOMPARE(
@@ -90,7 +90,7 @@ void TestDataArrival::heldWhileLoadingDroppedWhileClosing() {
     f.queue(0, QStringLiteral("<SD4:x>"));
     f.relay.TimerDataArrival_Timer();
     QVERIFY(f.telnet(0).sent.isEmpty());
-    QVERIFY(f.hidden.TimerDataArrival.isActive());
+    QVERIFY(f.queues.TimerDataArrival.isActive());
     QCOMPARE(f.count(QStringLiteral("UDP: PbBInModeLoadingFrmMain = True TimerDataArrival.Enabled "
                                     ": True |Sub: Frm_MainBis:TimerDataArrival_Timer:B")),
              1);
@@ -102,9 +102,9 @@ void TestDataArrival::heldWhileLoadingDroppedWhileClosing() {
     f.state.PbBFermetureApplication = true;
     f.state.PbBFrmSetupChargee = true; // the log still takes lines
     f.relay.TimerDataArrival_Timer();
-    QVERIFY(!f.hidden.TimerDataArrival.isActive());
+    QVERIFY(!f.queues.TimerDataArrival.isActive());
     QCOMPARE(f.telnet(0).sent.size(), 1);
-    QCOMPARE(f.hidden.ListeDataArrival[0].count(), 1);
+    QCOMPARE(f.queues.ListeDataArrival[0].count(), 1);
 }
 
 void TestDataArrival::rdsMessages() {
@@ -146,7 +146,7 @@ void TestDataArrival::droppedSessionResendsAfterLogin() {
     // Logged in again, then sent first: the message behind it stays behind it.
     QCOMPARE(f.telnet(1).sent.value(0), QByteArray("login admin,\r\n"));
     QCOMPARE(commandsOnly(f.telnet(1).sent), (QList<QByteArray>{"rds.ps=HELLO\r\n", "after\r\n"}));
-    QVERIFY(f.hidden.ListeDataArrival[0].isEmpty());
+    QVERIFY(f.queues.ListeDataArrival[0].isEmpty());
 }
 
 void TestDataArrival::unitOutOfRangeSendsNothing() {

@@ -1,8 +1,8 @@
 // Any byte sequence a datagram (or worse) can carry must be read without a fault:
 // random and tag-shaped inputs up to 64 KiB, run under the sanitizers in CI.
 #include "RecordingReporter.h"
+#include "base/TextFormat.h"
 #include "relay/PlayerMessage.h"
-#include "util/TextFormat.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

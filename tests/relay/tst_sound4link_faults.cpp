@@ -18,14 +18,8 @@ private Q_SLOTS:
         f.program.state.PbBFrmSetupChargee = true;
         f.configureUnit(0, unit0.port(), QString(), QStringLiteral("admin"), QString());
         f.program.sessions.CommandSound4Login_Click(0);
-        QUdpSocket probe;
-        probe.bind(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.localPort();
-        probe.close();
-        FrmSetup& s = f.program.frmSetup;
-        s.TexteUDPIPSource[0].setText(QStringLiteral("127.0.0.1"));
-        s.TexteUDPPortSource[0].setText(QString::number(port));
-        s.CheckUDPInActif[0].setValue(1);
+        const quint16 port = f.listen(0);
+        QVERIFY(port != 0);
 
         QUdpSocket player;
         for (int i = 0; i < Messages; ++i) {

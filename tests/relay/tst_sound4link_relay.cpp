@@ -8,23 +8,10 @@
 
 namespace {
 
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
-
 struct RelayFixture : RealProgramFixture {
     void unitOn(int unit, quint16 port) {
         configureUnit(unit, port, QString(), QStringLiteral("admin"), QString());
         program.sessions.CommandSound4Login_Click(qint16(unit));
-    }
-    quint16 listen(int listener) {
-        const quint16 port = freeUdpPort();
-        program.frmSetup.TexteUDPIPSource[listener].setText(QStringLiteral("127.0.0.1"));
-        program.frmSetup.TexteUDPPortSource[listener].setText(QString::number(port));
-        program.frmSetup.CheckUDPInActif[listener].setValue(1);
-        return port;
     }
     static void send(quint16 port, const QByteArray& datagram) {
         QUdpSocket player;

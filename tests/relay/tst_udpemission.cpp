@@ -11,7 +11,7 @@ struct EmissionFixture : ProgramFixture {
     FrmSetup& setup = program.frmSetup;
 
     FakeUdpSocket& out(int s) {
-        return static_cast<FakeUdpSocket&>(*program.frmMainBis.SocketWrenchUDPOut[s]);
+        return static_cast<FakeUdpSocket&>(*program.emission.SocketWrenchUDPOut[s]);
     }
     QStringList log() const {
         return program.frmMainBis.ListeLogTemp.rows() + setup.ListeLog.rows();

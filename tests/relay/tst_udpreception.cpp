@@ -1,6 +1,6 @@
 #include "ProgramFixture.h"
 #include "RecordingAlertMail.h"
-#include "log/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 #include <QtTest>
 
@@ -14,7 +14,7 @@ struct ReceptionFixture {
     FrmSetup& setup = p.frmSetup;
 
     FakeUdpSocket& in(int i) {
-        return static_cast<FakeUdpSocket&>(*p.frmMainBis.SocketWrenchUDPIn[i]);
+        return static_cast<FakeUdpSocket&>(*p.reception.SocketWrenchUDPIn[i]);
     }
     QStringList log() const { return p.frmMainBis.ListeLogTemp.rows() + setup.ListeLog.rows(); }
     bool logged(const QString& message) const {
@@ -147,9 +147,9 @@ void TestUdpReception::blankDatagramLoggedOnly() {
     r.open(0, QStringLiteral("10.0.0.5"), QStringLiteral("5000"));
     r.in(0).arrive("   ");
     QVERIFY(r.logged(QStringLiteral("UDP: Data arrival: Added to ListeDataArrival:    ")));
-    QVERIFY(r.p.frmMainBis.ListeDataArrival[0].isEmpty());
+    QVERIFY(r.p.playerQueues.ListeDataArrival[0].isEmpty());
     QVERIFY(r.p.frmMain.ListeReception.isEmpty());
-    QVERIFY(!r.p.frmMainBis.TimerDataArrival.isActive());
+    QVERIFY(!r.p.playerQueues.TimerDataArrival.isActive());
 }
 
 void TestUdpReception::datagramsQueuedInOrderShownNewestFirst() {
@@ -157,22 +157,22 @@ void TestUdpReception::datagramsQueuedInOrderShownNewestFirst() {
     r.open(3, QStringLiteral("10.0.0.5"), QStringLiteral("5003"));
     r.in(3).arrive("<SD4:first>");
     r.in(3).arrive("caf\xe9"); // Windows-1252 on the wire
-    QCOMPARE(r.p.frmMainBis.ListeDataArrival[3].rows(),
+    QCOMPARE(r.p.playerQueues.ListeDataArrival[3].rows(),
              (QStringList{QStringLiteral("<SD4:first>"), QStringLiteral("caf\u00e9")}));
     const QStringList shown = r.p.frmMain.ListeReception.rows();
     QCOMPARE(shown.size(), 2);
     QVERIFY(shown[0].endsWith(QStringLiteral(" :caf\u00e9")));
     QVERIFY(shown[1].endsWith(QStringLiteral(" :<SD4:first>")));
-    QVERIFY(r.p.frmMainBis.TimerDataArrival.isActive());
+    QVERIFY(r.p.playerQueues.TimerDataArrival.isActive());
 }
 
 void TestUdpReception::activeTimerKeepsItsPhase() {
     ReceptionFixture r;
     r.open(0, QStringLiteral("10.0.0.5"), QStringLiteral("5000"));
-    QTimer& timer = r.p.frmMainBis.TimerDataArrival;
+    QTimer& timer = r.p.playerQueues.TimerDataArrival;
     r.in(0).arrive("a");
     QTest::qWait(40);
-    if (r.p.frmMainBis.ListeDataArrival[0].isEmpty()) {
+    if (r.p.playerQueues.ListeDataArrival[0].isEmpty()) {
         QSKIP("the dispatcher already ran");
     }
     r.in(0).arrive("b");
@@ -247,7 +247,7 @@ void TestUdpReception::closingProgramReadsNothing() {
     r.p.state.PbBFermetureApplication = true;
     r.p.state.PbBFrmSetupChargee = true;
     r.in(0).arrive("<SD4:late>");
-    QVERIFY(r.p.frmMainBis.ListeDataArrival[0].isEmpty());
+    QVERIFY(r.p.playerQueues.ListeDataArrival[0].isEmpty());
     QVERIFY(!r.loggedContaining(QStringLiteral("<SD4:late>")));
 }
 

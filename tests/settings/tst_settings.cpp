@@ -202,7 +202,7 @@ private Q_SLOTS:
                             QStringLiteral("5003"));
         s.p.ini.EcritureIni(PeripheralsIni, section, QStringLiteral("Actif"), QStringLiteral("1"));
         s.settings.InitSettingsPeripheriques();
-        auto& socket = static_cast<FakeUdpSocket&>(*s.p.frmMainBis.SocketWrenchUDPIn[3]);
+        auto& socket = static_cast<FakeUdpSocket&>(*s.p.reception.SocketWrenchUDPIn[3]);
         QCOMPARE(socket.binds.size(), 1);
         QCOMPARE(socket.binds.front(), (QPair<QString, qint32>{QStringLiteral("127.0.0.1"), 5003}));
         QVERIFY(!s.p.state.PbBPeripheriquesModifies);

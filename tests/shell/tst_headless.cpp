@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <QtTest>
@@ -12,12 +13,6 @@
 namespace {
 
 const QString SettingsFolder = QStringLiteral("/c/Mirevox/Ondelia/Settings/KZ3_Trelvo");
-
-quint16 freeUdpPort() {
-    QUdpSocket probe;
-    probe.bind(QHostAddress::LocalHost, 0);
-    return probe.localPort();
-}
 
 class HeadlessProgram {
 public:
@@ -46,6 +41,12 @@ public:
         return false;
     }
     QProcess& process() { return m_process; }
+    // The port a listener got, as the program announced it once running (0: none).
+    quint16 listenerPort(int listener) const {
+        const QRegularExpression line(
+            QStringLiteral("UDP listener %1 on [^\\n]*:(\\d+)\\n").arg(listener));
+        return line.match(QString::fromLatin1(m_out)).captured(1).toUShort();
+    }
 
 private:
     QProcess m_process;
@@ -91,19 +92,20 @@ private Q_SLOTS:
         SimulatorProcess sim({QStringLiteral("--password"), QStringLiteral("ravin")});
         QVERIFY(sim.port() != 0);
         QTemporaryDir root;
-        const quint16 udpPort = freeUdpPort();
         QVERIFY(QDir().mkpath(root.path() + SettingsFolder));
         {
             QFile ini(root.path() + SettingsFolder + QStringLiteral("/KZ3_Trelvo.Ini"));
             QVERIFY(ini.open(QIODevice::WriteOnly));
             ini.write("[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=" + QByteArray::number(sim.port()) +
                       "\r\nPW_0=ravin\r\nConnected_0=1\r\n"
-                      "[Peripheriques_Reseau_Reception_UDP_1]\r\nIP=127.0.0.1\r\nPort=" +
-                      QByteArray::number(udpPort) + "\r\nActif=1\r\n");
+                      "[Peripheriques_Reseau_Reception_UDP_1]\r\nIP=127.0.0.1\r\nPort=0\r\n"
+                      "Actif=1\r\n");
         }
 
         HeadlessProgram first(root.path());
         QVERIFY(first.waitUntilRunning());
+        const quint16 udpPort = first.listenerPort(1); // port 0: the system chose it
+        QVERIFY(udpPort != 0);
         // Logged in at start because its Connected_ key read "1".
         QVERIFY(waitForLine(sim, QByteArrayLiteral("login admin,ravin")));
 

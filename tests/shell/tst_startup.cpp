@@ -91,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(s.log().contains(QStringLiteral("Id Radio: Radio Nord")));
         QCOMPARE(s.f.telnet(2).connects.size(), 1);
         QCOMPARE(s.f.telnet(0).connects.size(), 0);
-        auto& listener = static_cast<FakeUdpSocket&>(*s.p.frmMainBis.SocketWrenchUDPIn[1]);
+        auto& listener = static_cast<FakeUdpSocket&>(*s.p.reception.SocketWrenchUDPIn[1]);
         QCOMPARE(listener.binds.size(), 1);
         QVERIFY(!s.p.frmSetup.TexteUDPPortSource[1].enabled());
         QVERIFY(!st.PbBPeripheriquesModifies);

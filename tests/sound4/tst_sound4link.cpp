@@ -1,9 +1,9 @@
 // The Sound4 link end to end: the program's sessions, answer reading and console on
 // real telnet connections to the simulator, on the real event loop.
 #include "RealProgramFixture.h"
+#include "RefusingPort.h"
 #include "SimulatorProcess.h"
 
-#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -79,17 +79,15 @@ void TestSound4Link::logoutKeepsSession() {
     QVERIFY(f.program.state.PbBSound4LoggedIn[0]);
     f.program.sessions.CommandSound4Login_Click(0);
     QTRY_COMPARE(sim.received().value(1), QByteArray("logout")); // no line end at all
-    QCOMPARE(f.program.frmMainBis.TelnetSound4[0]->state(), int(TelnetConnection::Connected));
+    QCOMPARE(f.program.sound4Link.TelnetSound4[0]->state(), int(TelnetConnection::Connected));
     QCOMPARE(f.program.frmSetup.CommandSound4Login[0].caption(), QStringLiteral("Login"));
 }
 
 void TestSound4Link::refusedPortIsReported() {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const RefusingPort refusing;
+    QVERIFY(refusing.port() != 0);
     LinkFixture f;
-    f.configure(1, port, QString(), QStringLiteral("admin"), QString());
+    f.configure(1, refusing.port(), QString(), QStringLiteral("admin"), QString());
     f.program.sessions.CommandSound4Login_Click(1);
     QTRY_VERIFY(f.log().contains(QStringLiteral("Sound4 N° 2: Err: 10061: ")));
     QVERIFY(f.log().contains(QStringLiteral("Err: Unable to connect to Sound4 #2")));

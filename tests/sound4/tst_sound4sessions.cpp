@@ -10,9 +10,9 @@ struct SessionFixture : ProgramFixture {
     FrmSetup& setup = program.frmSetup;
     ProgramState& state = program.state;
 
-    void configure(int unit, const QString& host, const QString& serial, const QString& user,
+    void configure(int unit, const QString& address, const QString& serial, const QString& user,
                    const QString& password, const QString& port = QStringLiteral("3003")) {
-        setup.TexteSound4IP[unit].setText(host);
+        setup.TexteSound4IP[unit].setText(address);
         setup.TexteSound4Port[unit].setText(port);
         setup.TexteSound4NoSerie[unit].setText(serial);
         setup.TexteSound4User[unit].setText(user);

@@ -49,6 +49,7 @@ public:
             return -1;
         }
         m_handle = 3;
+        m_localPort = port != 0 ? port : 40000;
         return 0;
     }
     qint32 read(QByteArray& data, qint32 maxLength) override {
@@ -66,6 +67,7 @@ public:
     QString lastErrorString() const override { return QStringLiteral("Error %1").arg(m_error); }
     QString remoteAddress() const override { return QStringLiteral("192.0.2.7"); }
     qint32 remotePort() const override { return 4000; }
+    qint32 localPort() const override { return m_handle == -1 ? 0 : m_localPort; }
     void setHostAddress(const QString& address) override { m_hostAddress = address; }
     void setHostName(const QString& name) override { m_hostName = name; }
     void setRemotePort(qint32 port) override { m_port = port; }
@@ -100,4 +102,5 @@ private:
     QString m_hostAddress;
     QString m_hostName;
     qint32 m_port = 0;
+    qint32 m_localPort = 0;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "base/Clock.h"
 
 // A clock that moves only when told: tests cross midnight, let 30 s fall due or
 // reach a 45-day uptime without waiting.

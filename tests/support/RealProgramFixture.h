@@ -51,6 +51,15 @@ struct RealProgramFixture {
         s.TexteSound4User[unit].setText(user);
         s.TexteSound4PW[unit].setText(password);
     }
+    // Opens a player listener on a loopback port of the system's choosing and
+    // returns that port (0 when the listener did not open).
+    quint16 listen(int listener) {
+        FrmSetup& s = program.frmSetup;
+        s.TexteUDPIPSource[listener].setText(QStringLiteral("127.0.0.1"));
+        s.TexteUDPPortSource[listener].setText(QStringLiteral("0"));
+        s.CheckUDPInActif[listener].setValue(1);
+        return quint16(program.reception.SocketWrenchUDPIn[size_t(listener)]->localPort());
+    }
     // The trace lines, held in memory until the settings window loads.
     QString log() const { return program.frmMainBis.ListeLogTemp.rows().join('\n'); }
 };

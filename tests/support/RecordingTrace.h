@@ -1,7 +1,7 @@
 #pragma once
 
-#include "log/TraceSink.h"
-#include "util/Blanks.h"
+#include "base/Blanks.h"
+#include "base/TraceSink.h"
 
 #include <QStringList>
 

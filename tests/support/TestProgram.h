@@ -3,9 +3,9 @@
 #include "ManualClock.h"
 #include "ManualEventPump.h"
 #include "RecordingTrace.h"
+#include "base/UptimeCounter.h"
 #include "log/ErrorReport.h"
-#include "shell/ProgramState.h"
-#include "util/UptimeCounter.h"
+#include "model/ProgramState.h"
 
 // A fresh program for one test: state, manual clock and pump, recorded trace and
 // the real error report on top of them.

@@ -2,8 +2,8 @@
 
 #include "TestProgram.h"
 #include "log/DailyTraceLog.h"
+#include "model/Fields.h"
 #include "platform/PathSpace.h"
-#include "shell/Fields.h"
 
 #include <QDir>
 #include <QFile>

@@ -162,7 +162,8 @@ QByteArray LineAssembler::takeBareLogout() {
     return "logout";
 }
 
-UnitState::UnitState(int number, QByteArray serial) : number(number), serial(std::move(serial)) {
+UnitState::UnitState(int unitNumber, QByteArray unitSerial)
+    : number(unitNumber), serial(std::move(unitSerial)) {
     for (const Section& section : sections) {
         for (const Command& command : section.commands) {
             QByteArray initial(command.initial);
