@@ -38,7 +38,7 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
         }
     });
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        TelnetConnection* connection = m_link.TelnetSound4[size_t(unit)].get();
+        TelnetConnection* connection = m_link.connection(unit);
         if (connection) {
             connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
                 if (connection->state() == TelnetConnection::Closed) {
@@ -184,7 +184,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         // The unanswered messages go back in front of this one, once it is queued.
         std::deque<InFlight> unanswered;
         unanswered.swap(m_inFlight[size_t(unit)]);
-        m_link.TelnetSound4[unit]->close();
+        m_link.connection(unit)->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
             // A unit with no host can never be reached: retrying would stall every
             // queue for ever. The message is dropped, once, with a warning.

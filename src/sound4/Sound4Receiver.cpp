@@ -36,7 +36,7 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link&
     : m_state(state), m_setup(setup), m_link(link), m_trace(trace), m_errors(errors),
       m_events(events), m_clock(clock) {
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        TelnetConnection* connection = m_link.TelnetSound4[unit].get();
+        TelnetConnection* connection = m_link.connection(unit);
         if (!connection) {
             continue;
         }
@@ -55,7 +55,7 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
     if (m_state.PbBQuitterEnCours) {
         return;
     }
-    if (unit < 0 || unit >= Sound4Link::NbSound4 || !m_link.TelnetSound4[unit]) {
+    if (!m_link.connection(unit)) {
         ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:TelnetSound4_Receive"));
         trap.fail(AppError::subscriptOutOfRange());
         return;
@@ -68,7 +68,7 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
         return;
     }
     m_busy[unit] = true;
-    TelnetConnection& connection = *m_link.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.connection(unit);
     do {
         m_more[unit] = false;
         QByteArray block;

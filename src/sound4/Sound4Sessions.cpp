@@ -32,7 +32,7 @@ Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Sound4Link&
     : m_state(state), m_setup(setup), m_link(link), m_trace(trace), m_errors(errors),
       m_uptime(uptime), m_events(events), m_clock(clock) {
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        TelnetConnection* connection = m_link.TelnetSound4[unit].get();
+        TelnetConnection* connection = m_link.connection(unit);
         if (!connection) {
             continue;
         }
@@ -49,7 +49,7 @@ Sound4Sessions::Sound4Sessions(ProgramState& state, FrmSetup& setup, Sound4Link&
 }
 
 bool Sound4Sessions::validUnit(qint16 unit, const char* procedure) {
-    if (unit >= 0 && unit < Sound4Link::NbSound4 && m_link.TelnetSound4[unit]) {
+    if (m_link.connection(unit)) {
         return true;
     }
     ErrorTrap trap(m_errors, callerName(procedure));
@@ -59,10 +59,8 @@ bool Sound4Sessions::validUnit(qint16 unit, const char* procedure) {
 }
 
 AppError Sound4Sessions::Sound4Send(int unit, const QByteArray& text) {
-    if (unit < 0 || unit >= Sound4Link::NbSound4 || !m_link.TelnetSound4[unit]) {
-        return AppError::subscriptOutOfRange();
-    }
-    return m_link.TelnetSound4[unit]->send(text);
+    TelnetConnection* connection = m_link.connection(unit);
+    return connection ? connection->send(text) : AppError::subscriptOutOfRange();
 }
 
 void Sound4Sessions::addTelnetRow(const QString& row) {
@@ -164,7 +162,7 @@ void Sound4Sessions::CommandSound4Connecter_Click(qint16 unit, bool connectIt) {
 
 void Sound4Sessions::connectUnit(qint16 unit) {
     ErrorTrap trap(m_errors, callerName("CommandSound4Connecter_Click"));
-    TelnetConnection& connection = *m_link.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.connection(unit);
     trap.at(10);
     const QString host = m_setup.TexteSound4IP[unit].text();
     const qint32 port =
@@ -210,7 +208,7 @@ void Sound4Sessions::connectUnit(qint16 unit) {
 
 void Sound4Sessions::disconnectUnit(qint16 unit) {
     ErrorTrap trap(m_errors, callerName("CommandSound4Connecter_Click"));
-    TelnetConnection& connection = *m_link.TelnetSound4[unit];
+    TelnetConnection& connection = *m_link.connection(unit);
     trap.at(110);
     if (!m_state.PbBSound4Connected[unit]) {
         return;
@@ -243,7 +241,7 @@ void Sound4Sessions::TelnetSound4_State(qint16 unit) {
     const QString prefix = TimingMilliSec(m_clock) + QStringLiteral(" :") + QString::number(unit) +
                            QStringLiteral(": ");
     QString name;
-    switch (m_link.TelnetSound4[unit]->state()) {
+    switch (m_link.connection(unit)->state()) {
     case TelnetConnection::Closed:
         name = QStringLiteral("Closed");
         m_state.PbBSound4Connected[unit] = false;
