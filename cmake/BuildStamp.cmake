@@ -4,7 +4,9 @@
 # rewritten only when its content changes, so an unchanged tree relinks nothing.
 set(stamp "")
 find_package(Git QUIET)
-if(GIT_FOUND AND EXISTS "${SOURCE_DIR}")
+# Only the checkout of this tree itself: a tarball unpacked inside another repository
+# must not take that repository's date.
+if(GIT_FOUND AND EXISTS "${SOURCE_DIR}/.git")
     execute_process(COMMAND ${GIT_EXECUTABLE} -C ${SOURCE_DIR} log -1 --format=%cd
                             --date=format:%Y-%m-%d-%H-%M
         RESULT_VARIABLE result OUTPUT_VARIABLE stamp ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
