@@ -70,9 +70,12 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
     int stopSignal = 0;
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app,
-                     [&app, &stopRequested, &stopSignal](int signalNumber) {
+                     [&app, &program, &stopRequested, &stopSignal](int signalNumber) {
                          stopRequested = true;
                          stopSignal = signalNumber;
+                         // A stop asked for by the system is a confirmed quit: passes and
+                         // waits on the units end at once.
+                         program.state.PbBQuitterEnCours = true;
                          app.exit(0);
                      });
 

@@ -4,6 +4,7 @@
 #include "base/ErrorTrap.h"
 #include "base/TextFormat.h"
 #include "base/TraceSink.h"
+#include "base/UptimeCounter.h"
 #include "model/FrmSetup.h"
 #include "model/ProgramState.h"
 #include "platform/EventPump.h"
@@ -16,6 +17,13 @@
 namespace {
 
 const QString Caller = QStringLiteral("Frm_MainBis:UDPDataArrival");
+// A unit that is down is tried again at the 30 s reconnection, never sooner than
+// this after the last attempt (a tick of the 30 s timer may come a little early).
+constexpr qint64 ReconnectGapMs = 25000;
+
+QString unitTag(int unit) {
+    return QStringLiteral("Sound4 #") + QString::number(unit);
+}
 
 bool validUnit(int unit) {
     return unit >= 0 && unit < Sound4Link::NbSound4;
@@ -25,9 +33,10 @@ bool validUnit(int unit) {
 
 DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues,
                          Sound4Link& link, Sound4Sessions& sessions, Sound4Receiver& receiver,
-                         TraceSink& trace, ErrorReporter& errors, EventPump& events)
+                         TraceSink& trace, ErrorReporter& errors, EventPump& events,
+                         UptimeCounter& uptime)
     : m_state(state), m_setup(setup), m_queues(queues), m_link(link), m_sessions(sessions),
-      m_trace(trace), m_errors(errors), m_events(events) {
+      m_trace(trace), m_errors(errors), m_events(events), m_uptime(uptime) {
     connect(&m_queues.TimerDataArrival, &QTimer::timeout, this,
             &DataArrival::TimerDataArrival_Timer);
     // Answers come in the order of the lines: each one settles the oldest message.
@@ -35,6 +44,25 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
         if (validUnit(unit) && !m_inFlight[size_t(unit)].empty()) {
             m_resends.remove(m_inFlight[size_t(unit)].front().message);
             m_inFlight[size_t(unit)].pop_front();
+            ++m_answered[size_t(unit)];
+            if (!m_holds[size_t(unit)].isEmpty()) {
+                scheduleFlush();
+            }
+        }
+    });
+    // After the sessions' own reconnection of the same tick, which runs first.
+    connect(&m_link.Timer30s, &QTimer::timeout, this, &DataArrival::Timer30s_Timer);
+    connect(&m_sessions, &Sound4Sessions::loginStarted, this, [this](int unit) {
+        if (validUnit(unit)) {
+            m_lastLogin[size_t(unit)] = m_uptime.TickCountMilliSec();
+            m_logged[size_t(unit)] = true;
+            m_answered[size_t(unit)] = 0;
+        }
+    });
+    // A unit back from a login outside a pass: its held messages leave at the next tick.
+    connect(&m_sessions, &Sound4Sessions::loginEnded, this, [this](int unit) {
+        if (validUnit(unit) && m_down[size_t(unit)] && ready(unit)) {
+            m_queues.wake();
         }
     });
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
@@ -50,13 +78,13 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
 }
 
 void DataArrival::requeueInFlight(int unit) {
-    std::deque<InFlight> pending;
+    std::deque<HeldMessage> pending;
     pending.swap(m_inFlight[size_t(unit)]);
     if (m_resends.size() > qsizetype(MaxInFlight) * Sound4Link::NbSound4) {
         m_resends.clear(); // only messages never answered nor given up stay: forget them
     }
-    std::deque<InFlight> again;
-    for (const InFlight& m : pending) {
+    std::deque<HeldMessage> again;
+    for (const HeldMessage& m : pending) {
         int& times = m_resends[m.message];
         if (++times > MaxResends) {
             m_resends.remove(m.message);
@@ -68,12 +96,148 @@ void DataArrival::requeueInFlight(int unit) {
         m_trace.line(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: ") + m.message);
         again.push_back(m);
     }
-    // Newest first at the head, so that the oldest ends up first.
-    for (auto it = again.rbegin(); it != again.rend(); ++it) {
-        m_queues.ListeDataArrival[size_t(it->listener)].insertItem(0, it->message);
+    if (again.empty()) {
+        return;
     }
-    if (!again.empty()) {
-        m_queues.wake();
+    UnitHold& held = m_holds[size_t(unit)];
+    const qsizetype droppedBefore = held.dropped();
+    held.putBack(again);
+    if (droppedBefore == 0 && held.dropped() > 0) {
+        m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
+                     QString::number(UnitHold::Capacity) +
+                     QStringLiteral(" messages held: the oldest are dropped from now on"));
+    }
+    if (!m_down[size_t(unit)] || m_answered[size_t(unit)] > 0) {
+        // Lost with a session that worked: the next pass logs the unit in again, once.
+        m_down[size_t(unit)] = true;
+        m_loginWanted[size_t(unit)] = true;
+        m_answered[size_t(unit)] = 0;
+    }
+    scheduleFlush(); // as soon as the event loop is free, not at the next tick
+}
+
+bool DataArrival::holdsWork() const {
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        if (m_loginWanted[size_t(unit)] || canFlush(unit)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DataArrival::canFlush(int unit) const {
+    return !m_holds[size_t(unit)].isEmpty() && ready(unit) &&
+           m_inFlight[size_t(unit)].size() < Window;
+}
+
+void DataArrival::scheduleFlush() {
+    if (m_flushScheduled) {
+        return;
+    }
+    m_flushScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_flushScheduled = false;
+        if (m_passRunning || m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours ||
+            m_state.PbBInModeLoadingFrmMain) {
+            return; // the running (or next) pass sends them
+        }
+        m_passRunning = true;
+        flushHolds();
+        m_passRunning = false;
+        if (holdsWork()) {
+            m_queues.wake();
+        }
+    });
+}
+
+bool DataArrival::ready(int unit) const {
+    const TelnetConnection* connection = m_link.connection(unit);
+    return connection && connection->state() == TelnetConnection::Connected &&
+           m_state.PbBSound4Connected[size_t(unit)] && !m_sessions.loggingIn(unit);
+}
+
+void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
+    UnitHold& held = m_holds[size_t(unit)];
+    const qsizetype droppedBefore = held.dropped();
+    held.append(message);
+    if (down) {
+        m_trace.line(QStringLiteral("TELNET: ") + unitTag(unit) +
+                     QStringLiteral(" is down: message held: ") + message.message);
+    }
+    if (droppedBefore == 0 && held.dropped() > 0) {
+        m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
+                     QString::number(UnitHold::Capacity) +
+                     QStringLiteral(" messages held: the oldest are dropped from now on"));
+    }
+}
+
+void DataArrival::reportDropped(int unit) {
+    const qsizetype dropped = m_holds[size_t(unit)].takeDropped();
+    if (dropped > 0) {
+        m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
+                     QString::number(dropped) +
+                     QStringLiteral(" held messages were dropped while it was down"));
+    }
+}
+
+void DataArrival::logInAgain(int unit) {
+    if (m_setup.CommandSound4Login[unit].caption() == QLatin1String("Logout")) {
+        m_trace.line(QStringLiteral("Try to Logout Sound4 #") + QString::number(unit));
+        m_sessions.CommandSound4Login_Click(qint16(unit));
+        m_events.processPendingEvents();
+    }
+    m_trace.line(QStringLiteral("Try to Login Sound4 #") + QString::number(unit));
+    m_state.PbBSound4Connected[unit] = false;
+    m_sessions.CommandSound4Login_Click(qint16(unit));
+}
+
+void DataArrival::flushHolds() {
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        UnitHold& held = m_holds[size_t(unit)];
+        if (m_loginWanted[size_t(unit)]) {
+            m_loginWanted[size_t(unit)] = false;
+            if (!ready(unit) && !m_sessions.loggingIn(unit)) {
+                logInAgain(unit);
+            }
+        }
+        while (canFlush(unit)) {
+            const HeldMessage next = held.takeFirst();
+            m_flushing = unit;
+            UDPDataArrival(next.listener, next.message);
+            m_flushing = -1;
+            if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
+                return;
+            }
+            m_events.processPendingEvents();
+        }
+        if (m_down[size_t(unit)] && held.isEmpty() && ready(unit)) {
+            m_down[size_t(unit)] = false;
+            reportDropped(unit);
+        }
+    }
+}
+
+void DataArrival::Timer30s_Timer() {
+    if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours || m_passRunning) {
+        return;
+    }
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        if (!m_down[size_t(unit)] || m_holds[size_t(unit)].isEmpty() || ready(unit) ||
+            m_sessions.loggingIn(unit) || isBlank(m_setup.TexteSound4IP[unit].text())) {
+            continue;
+        }
+        if (m_logged[size_t(unit)] &&
+            m_uptime.TickCountMilliSec() - m_lastLogin[size_t(unit)] < ReconnectGapMs) {
+            continue; // the sessions' own reconnection has just tried it
+        }
+        m_trace.line(QStringLiteral("Try to re-connect Sound4 N° ") + QString::number(unit + 1));
+        logInAgain(unit);
+        if (ready(unit)) {
+            m_queues.wake();
+        }
+        if (m_state.PbBQuitterEnCours) {
+            return;
+        }
     }
 }
 
@@ -96,9 +260,14 @@ void DataArrival::TimerDataArrival_Timer() {
     } else if (!m_passRunning) {
         // A tick that comes while a pass lets events run does not start a second pass.
         m_passRunning = true;
+        flushHolds();
         drainQueues();
+        flushHolds();
         m_passRunning = false;
         timer.stop();
+        if (holdsWork()) {
+            timer.start(); // a unit came back or was lost while the pass ran
+        }
         for (const ListField& queue : m_queues.ListeDataArrival) {
             if (!queue.isEmpty()) {
                 timer.start();
@@ -125,12 +294,12 @@ void DataArrival::drainQueues() {
             if (!isBlank(message)) {
                 UDPDataArrival(qint16(i), message);
             }
-            if (m_state.PbBFermetureApplication) {
+            if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
                 return;
             }
             m_events.processPendingEvents();
         }
-        if (m_state.PbBFermetureApplication) {
+        if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
             return;
         }
         m_events.processPendingEvents();
@@ -170,6 +339,17 @@ void DataArrival::UDPDataArrival(qint16 listener, const QString& message) {
 void DataArrival::send(qint16 listener, const QString& message, const QString& cmd, int unit) {
     ErrorTrap trap(m_errors, Caller);
     trap.at(40);
+    const HeldMessage entry{listener, message, HeldMessage::kindOf(cmd)};
+    if (validUnit(unit) && m_flushing != unit) {
+        if (m_down[size_t(unit)]) {
+            holdMessage(unit, entry, true); // behind the messages already waiting for it
+            return;
+        }
+        if (!m_holds[size_t(unit)].isEmpty() || m_inFlight[size_t(unit)].size() >= Window) {
+            holdMessage(unit, entry, false); // its window is full: it waits its turn
+            return;
+        }
+    }
     const QString trimmed = trimBlanks(cmd);
     m_trace.line(QStringLiteral("TELNET: Player Send: ") + trimmed);
     trap.at(50);
@@ -181,8 +361,8 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         m_trace.line(QStringLiteral("Err: TELNET: ") + QString::number(error.number) +
                      QStringLiteral(": ") + error.description + QStringLiteral(" |Sub: ") + Caller +
                      QLatin1Char(':') + QString::number(trap.line()));
-        // The unanswered messages go back in front of this one, once it is queued.
-        std::deque<InFlight> unanswered;
+        // The unanswered messages go back in front of this one, once it is held.
+        std::deque<HeldMessage> unanswered;
         unanswered.swap(m_inFlight[size_t(unit)]);
         m_link.connection(unit)->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
@@ -193,25 +373,25 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
             return;
         }
         m_trace.line(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: ") + message);
-        // Back at the head of its queue, not its tail: a newer message behind it must
-        // not reach the unit first (an older RDS text would overwrite a newer one).
-        // The unanswered ones written before it go back before it.
-        m_queues.ListeDataArrival[listener].insertItem(0, message);
+        // At the head of the unit's hold: a newer message behind it must not reach
+        // the unit first (an older RDS text would overwrite a newer one). The
+        // unanswered ones written before it go back before it.
+        const bool newLoss = !m_down[size_t(unit)] || m_answered[size_t(unit)] > 0;
+        m_holds[size_t(unit)].putBack({entry});
         unanswered.swap(m_inFlight[size_t(unit)]);
         requeueInFlight(unit);
-        if (m_setup.CommandSound4Login[unit].caption() == QLatin1String("Logout")) {
-            m_trace.line(QStringLiteral("Try to Logout Sound4 #") + QString::number(unit));
-            m_sessions.CommandSound4Login_Click(qint16(unit));
-            m_events.processPendingEvents();
+        m_down[size_t(unit)] = true;
+        if (newLoss || m_loginWanted[size_t(unit)]) {
+            // The first failure logs the unit in at once; after that, the 30 s
+            // reconnection tries it, while the other units go on.
+            m_loginWanted[size_t(unit)] = false;
+            logInAgain(unit);
         }
-        m_trace.line(QStringLiteral("Try to Login Sound4 #") + QString::number(unit));
-        m_state.PbBSound4Connected[unit] = false;
-        m_sessions.CommandSound4Login_Click(qint16(unit));
         return;
     }
     if (!trap.fail(error) && validUnit(unit)) {
-        std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
-        pending.push_back({listener, message});
+        std::deque<HeldMessage>& pending = m_inFlight[size_t(unit)];
+        pending.push_back(entry);
         if (pending.size() > MaxInFlight) {
             pending.pop_front();
         }

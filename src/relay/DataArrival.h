@@ -1,5 +1,7 @@
 #pragma once
 
+#include "relay/UnitHold.h"
+
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -15,16 +17,22 @@ class Sound4Link;
 class Sound4Receiver;
 class Sound4Sessions;
 class TraceSink;
+class UptimeCounter;
 struct ProgramState;
 
 // The player relay's dispatcher: every 100 ms the tick drains the ten queues of
 // received player messages, in listener order, and hands each message to
 // UDPDataArrival, which sends the command it carries to the addressed Sound4 unit.
-// A message whose send finds the session dropped goes back to its queue and is
-// sent again once the unit is logged in again: nothing is lost. Nor is a message
-// written just before the unit dropped the session: each one stays "in flight"
-// until the unit has answered it, and goes back to the head of its queue, in
-// order, when the session is lost first (the unit may then see it twice).
+//
+// A unit that is down holds back no other unit. A message whose send finds the
+// session dropped goes into that unit's hold and the unit is logged in once;
+// while it stays down, its later messages join the hold (in order) and the other
+// units' messages go on. It is tried again at the 30 s reconnection, not in a
+// loop, and once its session is back its held messages leave first, in order.
+// Nor is a message written just before the unit dropped the session lost: each
+// one stays "in flight" until the unit has answered it, and goes back to the head
+// of the hold, in order, when the session is lost first (the unit may then see it
+// twice).
 class DataArrival final : public QObject {
     Q_OBJECT
 
@@ -35,29 +43,63 @@ public:
     // A message the unit dropped the session on this many times is given up: a unit
     // that always drops on it must not hold back the messages behind it for ever.
     static constexpr int MaxResends = 3;
+    // At most this many player messages are written and unanswered per unit; the
+    // rest wait in its hold, so a slow unit never has hundreds of them in the pipe.
+    static constexpr std::size_t Window = 32;
 
     DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues, Sound4Link& link,
                 Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
-                ErrorReporter& errors, EventPump& events);
+                ErrorReporter& errors, EventPump& events, UptimeCounter& uptime);
 
     void TimerDataArrival_Timer();
     void UDPDataArrival(qint16 listener, const QString& message);
 
+    // Every 30 s (after the sessions' own reconnection): one login for each unit
+    // that is down and holds messages.
+    void Timer30s_Timer();
+
     bool passRunning() const { return m_passRunning; }
+    // The messages waiting for a unit that is down.
+    const UnitHold& hold(int unit) const { return m_holds[size_t(unit)]; }
+    bool unitDown(int unit) const { return m_down[size_t(unit)]; }
 
 private:
     void drainQueues();
     void send(qint16 listener, const QString& message, const QString& cmd, int unit);
     QString timerState() const;
-    // The unanswered messages of a unit go back to the heads of their queues.
+    // The unanswered messages of a unit go back to the head of its hold.
     void requeueInFlight(int unit);
+    // Marks the unit down and logs it in once (logging it out first when shown in).
+    void unitLost(int unit);
+    void logInAgain(int unit);
+    // Whether the unit's session can take its held messages now.
+    bool ready(int unit) const;
+    // Whether a pass has a login to make or held messages to send now.
+    bool holdsWork() const;
+    // Sends the held messages of every unit that is back, then of none other.
+    void flushHolds();
+    // Sends held messages as soon as the event loop is free (after an answer freed
+    // room in a unit's window), unless a pass runs and will do it.
+    void scheduleFlush();
+    bool canFlush(int unit) const;
+    // Holds a message; "down" says why, for the trace line (a full window is silent).
+    void holdMessage(int unit, const HeldMessage& message, bool down);
+    void reportDropped(int unit);
 
-    struct InFlight {
-        qint16 listener;
-        QString message;
-    };
-    std::array<std::deque<InFlight>, 4> m_inFlight;
+    std::array<std::deque<HeldMessage>, 4> m_inFlight;
     QHash<QString, int> m_resends; // message -> times it went back after a drop
+    std::array<UnitHold, 4> m_holds;
+    std::array<bool, 4> m_down{};        // the unit's messages go to its hold
+    std::array<bool, 4> m_loginWanted{}; // a drop asks the next pass for one login
+    std::array<qint64, 4> m_lastLogin{}; // uptime of the last login attempt
+    std::array<bool, 4> m_logged{};      // a login was attempted at least once
+    // Player messages the unit answered since its last login: a session that did
+    // work and then dropped is logged in again at once; one that did none waits
+    // for the 30 s reconnection, so a unit that resets every session costs one
+    // attempt per 30 s, not one per tick.
+    std::array<int, 4> m_answered{};
+    int m_flushing = -1; // the unit whose held messages are being sent
+    bool m_flushScheduled = false;
 
     ProgramState& m_state;
     FrmSetup& m_setup;
@@ -67,5 +109,6 @@ private:
     TraceSink& m_trace;
     ErrorReporter& m_errors;
     EventPump& m_events;
+    UptimeCounter& m_uptime;
     bool m_passRunning = false;
 };

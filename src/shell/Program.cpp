@@ -67,7 +67,7 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       emission(state, frmSetup, frmMain, platform.makeUdp, trace, errors, platform.events, uptime,
                platform.clock),
       dataArrival(state, frmSetup, playerQueues, sound4Link, sessions, receiver, trace, errors,
-                  platform.events),
+                  platform.events, uptime),
       site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
            errors, platform.events),
       settings(state, frmSetup, ini, errors, trace, platform.events, sessions),

@@ -86,6 +86,14 @@ void Sound4Sessions::CommandSound4Login_Click(qint16 unit) {
 }
 
 void Sound4Sessions::logIn(qint16 unit) {
+    m_loggingIn[size_t(unit)] = true;
+    Q_EMIT loginStarted(unit);
+    logInSteps(unit);
+    m_loggingIn[size_t(unit)] = false;
+    Q_EMIT loginEnded(unit);
+}
+
+void Sound4Sessions::logInSteps(qint16 unit) {
     ErrorTrap trap(m_errors, callerName("CommandSound4Login_Click"));
     trap.at(10);
     if (!m_state.PbBSound4Connected[unit]) {
@@ -124,6 +132,9 @@ void Sound4Sessions::logIn(qint16 unit) {
         if (m_state.PbBSound4LoggedIn[unit]) {
             m_setup.CommandSound4Login[unit].setCaption(LogoutCaption);
             break;
+        }
+        if (m_state.PbBQuitterEnCours) {
+            break; // quitting: the program must not wait on a unit
         }
         m_events.waitForEvents(WaitMs + 1 - elapsed);
     }
@@ -199,7 +210,7 @@ void Sound4Sessions::connectUnit(qint16 unit) {
     const qint64 start = m_uptime.TickCountMilliSec();
     for (;;) {
         const qint64 elapsed = qAbs(m_uptime.TickCountMilliSec() - start);
-        if (elapsed > WaitMs || m_state.PbBSound4Connected[unit]) {
+        if (elapsed > WaitMs || m_state.PbBSound4Connected[unit] || m_state.PbBQuitterEnCours) {
             break;
         }
         m_events.waitForEvents(WaitMs + 1 - elapsed);
@@ -302,6 +313,9 @@ void Sound4Sessions::Timer30s_Timer() {
         return;
     }
     for (int unit = 0; unit < int(m_setup.TexteSound4IP.size()); ++unit) {
+        if (m_state.PbBQuitterEnCours) {
+            return;
+        }
         if (!m_state.PbBSound4Connected[unit] && m_state.PbBSound4Reconnect[unit] &&
             m_uptime.TickCountMilliSec() > m_state.PbCySound4ReconnectAt[unit]) {
             m_trace.line(QStringLiteral("Try to re-connect Sound4 N° ") +

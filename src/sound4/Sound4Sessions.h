@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
+
 class Clock;
 class ErrorReporter;
 class EventPump;
@@ -45,11 +47,21 @@ public:
     // Every 30 s: re-connects the units whose connection dropped 30 s ago or more.
     void Timer30s_Timer();
 
+    // Whether a login of the unit is under way (connecting, or waiting for its
+    // acknowledgement): nothing else may be written on its session meanwhile.
+    bool loggingIn(int unit) const { return unit >= 0 && unit < 4 && m_loggingIn[size_t(unit)]; }
+
+Q_SIGNALS:
+    // A login of the unit starts, and has ended (acknowledged or not).
+    void loginStarted(int unit);
+    void loginEnded(int unit);
+
 private:
     bool validUnit(qint16 unit, const char* procedure);
     void addTelnetRow(const QString& row);
     void clearHelpFlags(int unit);
     void logIn(qint16 unit);
+    void logInSteps(qint16 unit);
     void logOut(qint16 unit);
     void connectUnit(qint16 unit);
     void disconnectUnit(qint16 unit);
@@ -62,4 +74,5 @@ private:
     UptimeCounter& m_uptime;
     EventPump& m_events;
     const Clock& m_clock;
+    std::array<bool, 4> m_loggingIn{};
 };

@@ -23,8 +23,8 @@ private Q_SLOTS:
 
         QUdpSocket player;
         for (int i = 0; i < Messages; ++i) {
-            player.writeDatagram("<SD4:rds.ps=F" + QByteArray::number(i).rightJustified(5, '0') +
-                                     "><NoSound4:0>",
+            player.writeDatagram("<SD4:preset.name=F" +
+                                     QByteArray::number(i).rightJustified(5, '0') + "><NoSound4:0>",
                                  QHostAddress::LocalHost, port);
             if (i % 20 == 19) {
                 QTest::qWait(10); // 2 000 messages a second
@@ -34,8 +34,8 @@ private Q_SLOTS:
             QList<int> order;
             QSet<int> seen;
             for (const QByteArray& line : unit0.received()) {
-                if (line.startsWith("rds.ps=F")) {
-                    const int n = line.mid(8).toInt();
+                if (line.startsWith("preset.name=F")) {
+                    const int n = line.mid(13).toInt();
                     if (!seen.contains(n)) {
                         seen.insert(n);
                         order << n;

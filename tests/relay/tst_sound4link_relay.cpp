@@ -53,21 +53,29 @@ void TestRelayEndToEnd::droppedSessionLosesNothing() {
     SimulatorProcess unit0({QStringLiteral("--drop-after"), QStringLiteral("2")});
     RelayFixture f;
     f.unitOn(0, unit0.port());
-    const quint16 rds = f.listen(1);
-    // The simulator drops every session on its second line: each message is sent
+    const quint16 raw = f.listen(0);
+    // The simulator drops every session on its second line: each command is sent
     // again after the drop (it was never answered), at most three times, then given
     // up so that the next one can go.
-    RelayFixture::send(rds, "<RDS:PS><Msg:ONE>");
-    QTRY_VERIFY(unit0.received().contains("rds.ps=ONE"));
-    RelayFixture::send(rds, "<RDS:PS><Msg:TWO>");
-    QTRY_VERIFY_WITH_TIMEOUT(unit0.received().contains("rds.ps=TWO"), 20000);
-    QCOMPARE(unit0.received().count(QByteArray("rds.ps=ONE")), 1 + DataArrival::MaxResends);
+    RelayFixture::send(raw, "<SD4:preset.name=ONE>");
+    QTRY_VERIFY(unit0.received().contains("preset.name=ONE"));
+    RelayFixture::send(raw, "<SD4:preset.name=TWO>");
+    // A session that dropped before answering anything is tried again at the 30 s
+    // reconnection, not at once: step that cadence on the clock.
+    for (int i = 0; i < 12 && !unit0.received().contains("preset.name=TWO"); ++i) {
+        QTest::qWait(300);
+        f.clock.advance(30000);
+        f.program.sessions.Timer30s_Timer();
+        f.program.dataArrival.Timer30s_Timer();
+    }
+    QTRY_VERIFY(unit0.received().contains("preset.name=TWO"));
+    QCOMPARE(unit0.received().count(QByteArray("preset.name=ONE")), 1 + DataArrival::MaxResends);
     const QString log = f.program.frmMainBis.ListeLogTemp.rows().join('\n');
     QVERIFY(log.contains(
-        QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <RDS:PS><Msg:ONE>")));
+        QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:preset.name=ONE>")));
     QVERIFY(log.contains(QStringLiteral(
         "Warning: TELNET: Sound4 #0 dropped the session 4 times on this message: given up: "
-        "<RDS:PS><Msg:ONE>")));
+        "<SD4:preset.name=ONE>")));
 }
 
 QTEST_GUILESS_MAIN(TestRelayEndToEnd)
