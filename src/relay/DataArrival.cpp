@@ -39,17 +39,12 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
       m_trace(trace), m_errors(errors), m_events(events), m_uptime(uptime) {
     connect(&m_queues.TimerDataArrival, &QTimer::timeout, this,
             &DataArrival::TimerDataArrival_Timer);
-    // Answers come in the order of the lines: each one settles the oldest message.
-    connect(&receiver, &Sound4Receiver::answerReceived, this, [this](int unit) {
-        if (validUnit(unit) && !m_inFlight[size_t(unit)].empty()) {
-            m_resends.remove(m_inFlight[size_t(unit)].front().message);
-            m_inFlight[size_t(unit)].pop_front();
-            ++m_answered[size_t(unit)];
-            if (!m_holds[size_t(unit)].isEmpty()) {
-                scheduleFlush();
-            }
-        }
-    });
+    connect(&receiver, &Sound4Receiver::answered, this,
+            [this](int unit, const Sound4Answer& answer, const QString&) {
+                if (validUnit(unit) && answer.request == Sound4Request::Player) {
+                    answered(unit, answer);
+                }
+            });
     // After the sessions' own reconnection of the same tick, which runs first.
     connect(&m_link.Timer30s, &QTimer::timeout, this, &DataArrival::Timer30s_Timer);
     connect(&m_sessions, &Sound4Sessions::loginStarted, this, [this](int unit) {
@@ -77,16 +72,68 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
     }
 }
 
-void DataArrival::requeueInFlight(int unit) {
-    std::deque<HeldMessage> pending;
+void DataArrival::answered(int unit, const Sound4Answer& answer) {
+    std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
+    // Answers come in the order of the requests. One for a message that already went
+    // back to the hold (its session was given up) names a ticket older than any here.
+    while (!pending.empty() && pending.front().ticket < answer.ticket) {
+        pending.pop_front(); // the unit went past it without a word of its own
+    }
+    if (pending.empty() || pending.front().ticket != answer.ticket) {
+        return;
+    }
+    if (answer.loginRequired) {
+        loginLost(unit);
+        return;
+    }
+    m_resends.remove(pending.front().message.message);
+    pending.pop_front();
+    ++m_answered[size_t(unit)];
+    if (!m_holds[size_t(unit)].isEmpty()) {
+        scheduleFlush();
+    }
+}
+
+void DataArrival::loginLost(int unit) {
+    requeueInFlight(unit, false);
+    m_down[size_t(unit)] = true;
+    if (TelnetConnection* connection = m_link.connection(unit)) {
+        connection->close(); // logged in again on a new session, like a dropped one
+    }
+}
+
+void DataArrival::expireUnanswered(int unit) {
+    std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
+    const qint64 now = m_uptime.TickCountMilliSec();
+    bool expired = false;
+    while (!pending.empty() && now - pending.front().sentAt > AnswerTimeoutMs) {
+        m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) +
+                     QStringLiteral(" did not answer in ") +
+                     QString::number(AnswerTimeoutMs / 1000) +
+                     QStringLiteral(" s: taken as delivered: ") + pending.front().message.message);
+        m_resends.remove(pending.front().message.message);
+        pending.pop_front();
+        expired = true;
+    }
+    if (expired && !m_holds[size_t(unit)].isEmpty()) {
+        scheduleFlush();
+    }
+}
+
+void DataArrival::requeueInFlight(int unit, bool countDrop) {
+    std::deque<InFlight> pending;
     pending.swap(m_inFlight[size_t(unit)]);
-    if (m_resends.size() > qsizetype(MaxInFlight) * Sound4Link::NbSound4) {
+    if (m_resends.size() > qsizetype(UnitHold::Capacity) * Sound4Link::NbSound4) {
         m_resends.clear(); // only messages never answered nor given up stay: forget them
     }
     std::deque<HeldMessage> again;
-    for (const HeldMessage& m : pending) {
-        int& times = m_resends[m.message];
-        if (++times > MaxResends) {
+    bool oldest = true;
+    for (const InFlight& sent : pending) {
+        const HeldMessage& m = sent.message;
+        // Only the oldest counts the drop: the others were waiting behind it in the
+        // stream, and the unit may never have read them.
+        const bool counts = countDrop && std::exchange(oldest, false);
+        if (counts && ++m_resends[m.message] > MaxResends) {
             m_resends.remove(m.message);
             m_trace.line(QStringLiteral("Warning: TELNET: Sound4 #") + QString::number(unit) +
                          QStringLiteral(" dropped the session ") + QString::number(MaxResends + 1) +
@@ -153,7 +200,9 @@ void DataArrival::scheduleFlush() {
 bool DataArrival::ready(int unit) const {
     const TelnetConnection* connection = m_link.connection(unit);
     return connection && connection->state() == TelnetConnection::Connected &&
-           m_state.PbBSound4Connected[size_t(unit)] && !m_sessions.loggingIn(unit);
+           m_state.PbBSound4Connected[size_t(unit)] && !m_sessions.loggingIn(unit) &&
+           (m_state.PbBSound4LoggedIn[size_t(unit)] ||
+            isBlank(m_setup.TexteSound4User[unit].text()));
 }
 
 void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
@@ -183,7 +232,11 @@ void DataArrival::reportDropped(int unit) {
 void DataArrival::logInAgain(int unit) {
     if (m_setup.CommandSound4Login[unit].caption() == QLatin1String("Logout")) {
         m_trace.line(QStringLiteral("Try to Logout Sound4 #") + QString::number(unit));
-        m_sessions.CommandSound4Login_Click(qint16(unit));
+        if (m_state.PbBSound4LoggedIn[unit]) {
+            m_sessions.CommandSound4Login_Click(qint16(unit));
+        } else if (TelnetConnection* connection = m_link.connection(unit)) {
+            connection->close(); // open but not logged in: a new session logs in
+        }
         m_events.processPendingEvents();
     }
     m_trace.line(QStringLiteral("Try to Login Sound4 #") + QString::number(unit));
@@ -220,6 +273,9 @@ void DataArrival::flushHolds() {
 void DataArrival::Timer30s_Timer() {
     if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours || m_passRunning) {
         return;
+    }
+    for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+        expireUnanswered(unit);
     }
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
         if (!m_down[size_t(unit)] || m_holds[size_t(unit)].isEmpty() || ready(unit) ||
@@ -356,13 +412,15 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
     m_setup.TexteCommandeATester.setText(cmd);
     m_setup.ListeResultat.clear();
     trap.at(60);
-    const AppError error = m_sessions.Sound4Send(unit, UTF8_Encode_System(trimmed) + "\r\n");
+    quint64 ticket = 0;
+    const AppError error = m_sessions.Sound4Send(unit, UTF8_Encode_System(trimmed) + "\r\n",
+                                                 Sound4Request::Player, &ticket);
     if (error.number == 10053 || error.number == 10057) {
         m_trace.line(QStringLiteral("Err: TELNET: ") + QString::number(error.number) +
                      QStringLiteral(": ") + error.description + QStringLiteral(" |Sub: ") + Caller +
                      QLatin1Char(':') + QString::number(trap.line()));
         // The unanswered messages go back in front of this one, once it is held.
-        std::deque<HeldMessage> unanswered;
+        std::deque<InFlight> unanswered;
         unanswered.swap(m_inFlight[size_t(unit)]);
         m_link.connection(unit)->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
@@ -390,11 +448,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         return;
     }
     if (!trap.fail(error) && validUnit(unit)) {
-        std::deque<HeldMessage>& pending = m_inFlight[size_t(unit)];
-        pending.push_back(entry);
-        if (pending.size() > MaxInFlight) {
-            pending.pop_front();
-        }
+        m_inFlight[size_t(unit)].push_back({entry, ticket, m_uptime.TickCountMilliSec()});
     }
     trap.at(70);
     m_events.processPendingEvents();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "relay/UnitHold.h"
+#include "sound4/AwaitedAnswers.h"
 
 #include <QHash>
 #include <QObject>
@@ -37,9 +38,9 @@ class DataArrival final : public QObject {
     Q_OBJECT
 
 public:
-    // Beyond this many unanswered messages of a unit, the oldest counts as delivered
-    // (a unit that does not answer must not make the program hold messages for ever).
-    static constexpr std::size_t MaxInFlight = 1000;
+    // A message the unit has not answered this long after it was written counts as
+    // delivered (a unit that reads and never answers must not stall its messages).
+    static constexpr qint64 AnswerTimeoutMs = 10000;
     // A message the unit dropped the session on this many times is given up: a unit
     // that always drops on it must not hold back the messages behind it for ever.
     static constexpr int MaxResends = 3;
@@ -67,8 +68,14 @@ private:
     void drainQueues();
     void send(qint16 listener, const QString& message, const QString& cmd, int unit);
     QString timerState() const;
-    // The unanswered messages of a unit go back to the head of its hold.
-    void requeueInFlight(int unit);
+    // The unanswered messages of a unit go back to the head of its hold; when the
+    // session dropped, the oldest counts a drop (it may be the one the unit drops on).
+    void requeueInFlight(int unit, bool countDrop = true);
+    void answered(int unit, const Sound4Answer& answer);
+    // The unit rejected a player command for want of a login: the command and those
+    // written after it go back to the hold, and the session is opened again.
+    void loginLost(int unit);
+    void expireUnanswered(int unit);
     // Marks the unit down and logs it in once (logging it out first when shown in).
     void unitLost(int unit);
     void logInAgain(int unit);
@@ -86,7 +93,13 @@ private:
     void holdMessage(int unit, const HeldMessage& message, bool down);
     void reportDropped(int unit);
 
-    std::array<std::deque<HeldMessage>, 4> m_inFlight;
+    // A message written to a unit and not yet answered.
+    struct InFlight {
+        HeldMessage message;
+        quint64 ticket = 0; // the answer it awaits
+        qint64 sentAt = 0;  // uptime when it was written
+    };
+    std::array<std::deque<InFlight>, 4> m_inFlight;
     QHash<QString, int> m_resends; // message -> times it went back after a drop
     std::array<UnitHold, 4> m_holds;
     std::array<bool, 4> m_down{};        // the unit's messages go to its hold

@@ -89,7 +89,9 @@ bool Sound4Console::validUnit(qint16 unit, ErrorTrap& trap) const {
 }
 
 bool Sound4Console::sendLine(qint16 unit, const QByteArray& text, ErrorTrap& trap) {
-    return !trap.fail(m_sessions.Sound4Send(unit, text + QByteArrayLiteral("\r\n")));
+    const Sound4Request request =
+        text.toLower().startsWith("help") ? Sound4Request::Help : Sound4Request::Console;
+    return !trap.fail(m_sessions.Sound4Send(unit, text + QByteArrayLiteral("\r\n"), request));
 }
 
 void Sound4Console::addTelnetRow(const QString& row) {

@@ -2,6 +2,7 @@
 
 #include "model/Sound4UnitState.h"
 #include "platform/TelnetConnection.h"
+#include "sound4/AwaitedAnswers.h"
 
 #include <QTimer>
 
@@ -29,4 +30,6 @@ public:
 
     std::array<std::unique_ptr<TelnetConnection>, NbSound4> TelnetSound4; // one per unit
     QTimer Timer30s; // automatic reconnection of dropped units
+    // Per unit, the requests written on its session and not yet answered.
+    std::array<AwaitedAnswers, NbSound4> awaited;
 };

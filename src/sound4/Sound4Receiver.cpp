@@ -46,6 +46,8 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link&
         connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
             if (connection->state() == TelnetConnection::Closed) {
                 m_tail[unit].clear(); // a line cut by the drop never completes
+                m_link.awaited[size_t(unit)].clear();
+                m_loginLostSeen[size_t(unit)] = false;
             }
         });
     }
@@ -101,12 +103,11 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
     QByteArray line = piece;
     line.replace('\n', ' ');
     line = trimBlankBytes(line);
-    if (!isBlankBytes(line) && !line.startsWith('+')) {
-        const QString upper = fromWindows1252(line).toUpper();
-        if (!upper.contains(QStringLiteral(": LOGIN")) &&
-            !upper.contains(QStringLiteral(": LOGOUT"))) {
-            Q_EMIT answerReceived(unit);
+    if (const std::optional<Sound4Answer> answer = m_link.awaited[size_t(unit)].settle(line)) {
+        if (answer->loginRequired) {
+            loginLost(unit, fromWindows1252(line));
         }
+        Q_EMIT answered(unit, *answer, fromWindows1252(line));
     }
 
     // Login acknowledgement.
@@ -156,6 +157,18 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
         }
     }
     m_setup.ListeTelNet.setSelection(m_setup.ListeTelNet.count() - 1);
+}
+
+void Sound4Receiver::loginLost(int unit, const QString& words) {
+    // One incident per session: every command written after the login lapsed is
+    // rejected the same way.
+    if (m_state.PbBSound4LoggedIn[unit] || !m_loginLostSeen[size_t(unit)]) {
+        m_trace.line(QStringLiteral("Err: TELNET: Sound4 #") + QString::number(unit) +
+                         QStringLiteral(": ") + words,
+                     true);
+    }
+    m_loginLostSeen[size_t(unit)] = true;
+    m_state.PbBSound4LoggedIn[unit] = false;
 }
 
 void Sound4Receiver::readSectionLine(int unit, const QString& w) {

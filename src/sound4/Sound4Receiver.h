@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound4/AwaitedAnswers.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -33,12 +35,14 @@ public:
     void TelnetSound4_Receive(qint16 unit);
 
 Q_SIGNALS:
-    // A unit finished answering one command line (its last answer line: not a "+"
-    // continuation, not a login or logout acknowledgement).
-    void answerReceived(int unit);
+    // A unit finished answering one request written on its session (its final
+    // answer line, in the order of the requests); "line" is that line.
+    void answered(int unit, const Sound4Answer& answer, const QString& line);
 
 private:
     void handleLine(int unit, const QByteArray& piece);
+    // The unit answered that it needs a login, or refused one: it is not logged in.
+    void loginLost(int unit, const QString& words);
     void readSectionLine(int unit, const QString& w);
     void readCommandLine(int unit, const QString& w);
     void readDetailLine(const QString& w);
@@ -53,4 +57,5 @@ private:
     std::array<QByteArray, 4> m_tail;
     std::array<bool, 4> m_busy{};
     std::array<bool, 4> m_more{};
+    std::array<bool, 4> m_loginLostSeen{}; // this session's lost login is reported
 };

@@ -58,9 +58,20 @@ bool Sound4Sessions::validUnit(qint16 unit, const char* procedure) {
     return false;
 }
 
-AppError Sound4Sessions::Sound4Send(int unit, const QByteArray& text) {
+AppError Sound4Sessions::Sound4Send(int unit, const QByteArray& text, Sound4Request request,
+                                    quint64* ticket) {
     TelnetConnection* connection = m_link.connection(unit);
-    return connection ? connection->send(text) : AppError::subscriptOutOfRange();
+    if (!connection) {
+        return AppError::subscriptOutOfRange();
+    }
+    const AppError error = connection->send(text);
+    if (error.number == 0) {
+        const quint64 awaited = m_link.awaited[size_t(unit)].expect(request);
+        if (ticket) {
+            *ticket = awaited;
+        }
+    }
+    return error;
 }
 
 void Sound4Sessions::addTelnetRow(const QString& row) {
@@ -120,7 +131,8 @@ void Sound4Sessions::logInSteps(qint16 unit) {
                          : serial + QLatin1Char(',') + user + QLatin1Char(',') + password;
     clearHelpFlags(unit);
     trap.at(50);
-    trap.fail(Sound4Send(unit, toWindows1252(QStringLiteral("login ") + credentials) + "\r\n"));
+    trap.fail(Sound4Send(unit, toWindows1252(QStringLiteral("login ") + credentials) + "\r\n",
+                         Sound4Request::Login));
 
     trap.at(60);
     const qint64 start = m_uptime.TickCountMilliSec();
@@ -151,7 +163,7 @@ void Sound4Sessions::logOut(qint16 unit) {
     }
     clearHelpFlags(unit);
     trap.at(120);
-    trap.fail(Sound4Send(unit, QByteArrayLiteral("logout")));
+    trap.fail(Sound4Send(unit, QByteArrayLiteral("logout"), Sound4Request::Logout));
     trap.at(130);
     m_setup.CommandSound4Login[unit].setCaption(LoginCaption);
     m_state.PbBSound4LoggedIn[unit] = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/AppError.h"
+#include "sound4/AwaitedAnswers.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -33,8 +34,10 @@ public:
                    const Clock& clock);
 
     // Writes the text unchanged on the unit's connection. 10057 or 10053 when the
-    // connection is not open, 9 for a unit outside 0 to 3.
-    AppError Sound4Send(int unit, const QByteArray& text);
+    // connection is not open, 9 for a unit outside 0 to 3. A written line awaits the
+    // answer of its kind; "ticket" (when given) receives the name of that answer.
+    AppError Sound4Send(int unit, const QByteArray& text,
+                        Sound4Request request = Sound4Request::Console, quint64* ticket = nullptr);
 
     // Logs the unit in (connecting first) when its button reads "Login", else out.
     void CommandSound4Login_Click(qint16 unit);

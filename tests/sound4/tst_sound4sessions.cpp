@@ -108,6 +108,7 @@ void TestSound4Sessions::lateAcknowledgement() {
     SessionFixture f;
     f.configure(0, QStringLiteral("sound4-a"), QString(), QStringLiteral("admin"),
                 QStringLiteral("pw"));
+    f.telnet(0).acknowledgesLogin = false;
     f.sessions.CommandSound4Login_Click(0);
     QVERIFY(!f.state.PbBSound4LoggedIn[0]);
     f.setup.CommandSound4Login[0].setCaption(QStringLiteral("Login")); // to see who sets it

@@ -3,6 +3,7 @@
 #include "platform/TelnetConnection.h"
 
 #include <QList>
+#include <QTimer>
 
 // A telnet connection driven by the test: it records what is sent, and the test
 // decides the state changes, the arriving data and the errors.
@@ -15,6 +16,9 @@ public:
     QList<QByteArray> sent;
     QByteArray pending;
     int closes = 0;
+    // A login written on the session is acknowledged as soon as events run, as a
+    // unit that accepts it would.
+    bool acknowledgesLogin = true;
 
     void connectToHost(const QString& host, qint32 port) override {
         connects.push_back({host, port});
@@ -29,6 +33,13 @@ public:
                             QStringLiteral("Telnet")};
         }
         sent.push_back(bytes);
+        if (acknowledgesLogin && bytes.startsWith("login ")) {
+            QTimer::singleShot(0, this, [this] {
+                if (m_state == Connected) {
+                    arrive("OK : LOGIN\r\n");
+                }
+            });
+        }
         return {};
     }
     QByteArray receive() override { return std::exchange(pending, QByteArray()); }
