@@ -116,6 +116,16 @@ void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& mess
     if (isBlank(message)) {
         return;
     }
+    if (message.size() > MaxLineLength) {
+        // A unit's or a peer's text can be of any length: the log keeps a readable
+        // line and says how much it left out.
+        TraceLog(marker1, marker2,
+                 message.left(MaxLineLength) + QStringLiteral(" ... (") +
+                     QString::number(message.size() - MaxLineLength) +
+                     QStringLiteral(" characters cut)"),
+                 incident, incidentNumber, writeAllowed);
+        return;
+    }
     QString prefix = linePrefix(marker1, marker2);
 
     const bool setupLoaded = m_state.PbBFrmSetupChargee;

@@ -47,6 +47,9 @@ struct TraceLogLists {
 // says how many.
 class DailyTraceLog final : public TraceSink {
 public:
+    // A longer message is cut to this many characters, with the count of the rest.
+    static constexpr qsizetype MaxLineLength = 2000;
+
     static constexpr int MaxWaitingLines = 100000;
     static constexpr qint64 RetryDelayMs = 1000; // between automatic retries of a failed write
 

@@ -70,6 +70,12 @@ void SocketTelnetConnection::TelnetDeleter::operator()(telnet_t* telnet) const {
 SocketTelnetConnection::SocketTelnetConnection(QObject* parent) : TelnetConnection(parent) {
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, &SocketTelnetConnection::onConnectTimeout);
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, [this] {
+        if (m_socket && m_state == Connected && m_socket->bytesToWrite() > 0) {
+            fail(ErrAborted); // a peer that reads nothing is as good as gone
+        }
+    });
 }
 
 SocketTelnetConnection::~SocketTelnetConnection() {
@@ -147,7 +153,10 @@ void SocketTelnetConnection::connectToHost(const QString& host, qint32 port) {
     socket->setProxy(QNetworkProxy::NoProxy); // the units are on the station's own network
     m_socket = socket;
     connect(socket, &QTcpSocket::connected, this, &SocketTelnetConnection::onConnected);
+    // Qt stops reading from the system when its own buffer is full.
+    socket->setReadBufferSize(ReadChunk);
     connect(socket, &QTcpSocket::readyRead, this, &SocketTelnetConnection::onReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, &SocketTelnetConnection::onBytesWritten);
     connect(socket, &QTcpSocket::disconnected, this, &SocketTelnetConnection::onDisconnected);
     connect(socket, &QAbstractSocket::errorOccurred, this, &SocketTelnetConnection::onSocketError);
 
@@ -186,7 +195,68 @@ AppError SocketTelnetConnection::send(const QByteArray& bytes) {
 }
 
 QByteArray SocketTelnetConnection::receive() {
-    return std::exchange(m_received, QByteArray());
+    QByteArray chunk;
+    if (m_received.size() <= ReadChunk) {
+        chunk = std::exchange(m_received, QByteArray());
+    } else {
+        chunk = m_received.left(ReadChunk);
+        m_received.remove(0, ReadChunk);
+    }
+    // The rest, and what waits in the socket, are announced from the event loop.
+    const bool more = !m_received.isEmpty() || (m_socket && m_socket->bytesAvailable() > 0);
+    if (more && !m_moreAnnounced && m_state == Connected) {
+        m_moreAnnounced = true;
+        const quint64 attempt = m_attempt;
+        QMetaObject::invokeMethod(
+            this,
+            [this, attempt] {
+                m_moreAnnounced = false;
+                if (attempt != m_attempt || m_state != Connected) {
+                    return;
+                }
+                if (m_received.isEmpty()) {
+                    readSocket();
+                } else {
+                    reportData();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    return chunk;
+}
+
+void SocketTelnetConnection::readSocket() {
+    if (!m_socket || m_state != Connected || m_received.size() >= ReadChunk) {
+        return; // the chunk not yet taken holds back the next one
+    }
+    const qsizetype before = m_received.size();
+    takeIncoming(m_socket->read(ReadChunk - m_received.size()));
+    if (m_received.size() != before) {
+        reportData();
+    }
+}
+
+void SocketTelnetConnection::onBytesWritten() {
+    if (!m_socket) {
+        return;
+    }
+    if (m_socket->bytesToWrite() > 0) {
+        m_stallTimer.start(m_stallTimeout); // the peer took some: it has time again
+    } else {
+        m_stallTimer.stop();
+    }
+}
+
+void SocketTelnetConnection::loseLater() {
+    const quint64 attempt = m_attempt;
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt] {
+            if (attempt == m_attempt && m_state == Connected) {
+                fail(ErrAborted);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void SocketTelnetConnection::close() {
@@ -213,14 +283,7 @@ void SocketTelnetConnection::onConnected() {
 }
 
 void SocketTelnetConnection::onReadyRead() {
-    if (!m_socket || m_state != Connected) {
-        return;
-    }
-    const qsizetype before = m_received.size();
-    takeIncoming(m_socket->readAll());
-    if (m_received.size() != before) {
-        reportData();
-    }
+    readSocket();
 }
 
 void SocketTelnetConnection::onSocketError(QAbstractSocket::SocketError socketError) {
@@ -271,6 +334,7 @@ void SocketTelnetConnection::fail(qint32 code) {
 }
 
 void SocketTelnetConnection::retireSocket(bool graceful) {
+    m_stallTimer.stop();
     QTcpSocket* socket = m_socket;
     m_socket = nullptr;
     if (!socket) {
@@ -313,8 +377,21 @@ bool SocketTelnetConnection::reportData() {
 }
 
 void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
+    if (m_writeFailed) {
+        return;
+    }
+    if (m_socket && m_socket->bytesToWrite() + size > MaxWriteBacklog) {
+        // The peer takes nothing of what it is sent: it is lost, like a dropped one.
+        m_writeFailed = true;
+        loseLater();
+        return;
+    }
     if (!m_socket || m_socket->write(bytes, size) != size) {
         m_writeFailed = true;
+        return;
+    }
+    if (!m_stallTimer.isActive()) {
+        m_stallTimer.start(m_stallTimeout);
     }
 }
 

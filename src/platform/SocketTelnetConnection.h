@@ -34,6 +34,15 @@ union telnet_event_t;
 // A report that a handler makes stale (it connected again, closed, or deleted the
 // object) is not delivered.
 //
+// Bounded, whatever the peer does: received bytes are taken from the socket at most
+// ReadChunk at a time, and only once the previous chunk was taken by receive()
+// (the rest waits in the system, which slows the peer down); receive() hands over at
+// most ReadChunk and announces the rest with a new dataReceived from the event loop,
+// so one unit's flood never monopolises it. Bytes waiting to be written are bounded
+// by MaxWriteBacklog, and a peer that takes none of them for stallTimeout() ms is
+// given up: beyond either, the connection is lost (Closed, then 10053), as when the
+// peer drops it.
+//
 // Option negotiation on: IAC sequences are handled by libtelnet and removed from
 // the data; doubled IAC bytes arrive single and are doubled when sent. The
 // connection agrees to announce its terminal type (DO TTYPE is answered WILL
@@ -44,6 +53,10 @@ class SocketTelnetConnection final : public TelnetConnection {
     Q_OBJECT
 
 public:
+    static constexpr qsizetype ReadChunk = 64 * 1024;
+    static constexpr qint64 MaxWriteBacklog = 1024 * 1024;
+    static constexpr int StallTimeoutMs = 30000;
+
     explicit SocketTelnetConnection(QObject* parent = nullptr);
     ~SocketTelnetConnection() override;
 
@@ -60,6 +73,9 @@ public:
     void setOptionNegotiation(bool on) override { m_negotiation = on; }
     bool optionNegotiation() const override { return m_negotiation; }
 
+    void setStallTimeout(int ms) { m_stallTimeout = ms; }
+    int stallTimeout() const { return m_stallTimeout; }
+
     // The description that goes with an error code of this connection.
     static QString describe(qint32 code);
 
@@ -73,6 +89,11 @@ private:
     void onSocketError(QAbstractSocket::SocketError socketError);
     void onDisconnected();
     void onConnectTimeout();
+    void onBytesWritten();
+    // Takes the next chunk from the socket when the previous one was handed over.
+    void readSocket();
+    // Loses the connection from the event loop (not from inside a write or a read).
+    void loseLater();
 
     // Ends the current attempt or connection as a failure: connecting, the
     // error then Closed; connected, Closed then 10053.
@@ -94,6 +115,9 @@ private:
     QPointer<QTcpSocket> m_socket;
     std::unique_ptr<telnet_t, TelnetDeleter> m_telnet;
     QTimer m_connectTimer;
+    QTimer m_stallTimer; // runs while written bytes wait and the peer takes none
+    int m_stallTimeout = StallTimeoutMs;
+    bool m_moreAnnounced = false;
     QByteArray m_received;
     int m_state = Closed;
     quint64 m_attempt = 0; // changes with each connect and close

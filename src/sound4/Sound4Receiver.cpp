@@ -47,6 +47,8 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link&
             if (connection->state() == TelnetConnection::Closed) {
                 m_tail[unit].clear(); // a line cut by the drop never completes
                 m_link.awaited[size_t(unit)].clear();
+                m_cutting[size_t(unit)] = false;
+                flushRepeats(unit);
                 m_loginLostSeen[size_t(unit)] = false;
             }
         });
@@ -73,18 +75,23 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
     TelnetConnection& connection = *m_link.connection(unit);
     do {
         m_more[unit] = false;
-        QByteArray block;
-        for (;;) {
-            const QByteArray data = connection.receive();
-            if (data.isEmpty()) {
-                break;
+        // One chunk per event: the connection announces the rest from the event
+        // loop, so a unit that floods never holds up the others.
+        QByteArray block = connection.receive();
+        if (m_cutting[unit]) {
+            const qsizetype end = block.indexOf('\r');
+            if (end < 0) {
+                continue; // still the over-long line
             }
-            block += data;
-            m_events.processPendingEvents();
+            block.remove(0, end + 1);
+            m_cutting[unit] = false;
         }
         QByteArray& tail = m_tail[unit];
         tail += block;
         if (isBlankBytes(tail)) {
+            if (tail.size() > MaxTail) {
+                tail.clear();
+            }
             continue;
         }
         const QList<QByteArray> pieces = tail.split('\r');
@@ -93,7 +100,14 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             handleLine(unit, pieces.at(i));
         }
         if (tail.size() > MaxTail) {
-            handleLine(unit, std::exchange(tail, QByteArray()));
+            // Kept no further: its first part is read as a line, the rest dropped
+            // up to its end.
+            m_trace.line(QStringLiteral("Warning: TELNET: Sound4 #") + QString::number(unit) +
+                         QStringLiteral(": a line longer than ") + QString::number(MaxTail) +
+                         QStringLiteral(" bytes: the rest of it is dropped"));
+            handleLine(unit, tail.left(MaxTail));
+            tail.clear();
+            m_cutting[unit] = true;
         }
     } while (m_more[unit] && !m_state.PbBQuitterEnCours);
     m_busy[unit] = false;
@@ -119,11 +133,21 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
 
     // Answer to a player or console command; "+" announces more lines.
     if (m_state.PbBSound4TestResult[unit] || m_state.PbBSound4PlayerResult[unit]) {
-        m_setup.ListeResultat.addItem(UTF8_Decode_System(line));
-        m_trace.line(QStringLiteral("TELNET: Result: ") + fromWindows1252(line));
+        const int n = ++m_resultLines[size_t(unit)];
+        if (n <= MaxResultLines) {
+            m_setup.ListeResultat.addItem(UTF8_Decode_System(line));
+            traceResult(unit, line);
+        } else if (n == MaxResultLines + 1) {
+            m_trace.line(QStringLiteral("Warning: TELNET: Sound4 #") + QString::number(unit) +
+                         QStringLiteral(": an answer longer than ") +
+                         QString::number(MaxResultLines) +
+                         QStringLiteral(" lines: the rest is not logged"));
+        }
         if (!line.startsWith('+')) {
             m_state.PbBSound4TestResult[unit] = false;
             m_state.PbBSound4PlayerResult[unit] = false;
+            m_resultLines[size_t(unit)] = 0;
+            flushRepeats(unit);
         }
         return;
     }
@@ -157,6 +181,27 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
         }
     }
     m_setup.ListeTelNet.setSelection(m_setup.ListeTelNet.count() - 1);
+}
+
+void Sound4Receiver::traceResult(int unit, const QByteArray& line) {
+    // A unit that says the same thing over and over fills the log with one line.
+    if (!line.isEmpty() && line == m_lastResult[size_t(unit)]) {
+        ++m_resultRepeats[size_t(unit)];
+        return;
+    }
+    flushRepeats(unit);
+    m_lastResult[size_t(unit)] = line;
+    m_trace.line(QStringLiteral("TELNET: Result: ") + fromWindows1252(line));
+}
+
+void Sound4Receiver::flushRepeats(int unit) {
+    const int repeats = std::exchange(m_resultRepeats[size_t(unit)], 0);
+    if (repeats > 0) {
+        m_trace.line(
+            QStringLiteral("TELNET: Result: ") + fromWindows1252(m_lastResult[size_t(unit)]) +
+            QStringLiteral(" ... repeated ") + QString::number(repeats) + QStringLiteral(" times"));
+    }
+    m_lastResult[size_t(unit)].clear();
 }
 
 void Sound4Receiver::loginLost(int unit, const QString& words) {

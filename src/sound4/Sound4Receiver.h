@@ -28,6 +28,8 @@ class Sound4Receiver final : public QObject {
 public:
     // A tail longer than this without a CR is handled as a line of its own.
     static constexpr qsizetype MaxTail = 65536;
+    // The lines of one answer beyond this many are neither logged nor listed.
+    static constexpr int MaxResultLines = 100;
 
     Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link& link, TraceSink& trace,
                    ErrorReporter& errors, EventPump& events, const Clock& clock);
@@ -43,6 +45,8 @@ private:
     void handleLine(int unit, const QByteArray& piece);
     // The unit answered that it needs a login, or refused one: it is not logged in.
     void loginLost(int unit, const QString& words);
+    void traceResult(int unit, const QByteArray& line);
+    void flushRepeats(int unit);
     void readSectionLine(int unit, const QString& w);
     void readCommandLine(int unit, const QString& w);
     void readDetailLine(const QString& w);
@@ -58,4 +62,8 @@ private:
     std::array<bool, 4> m_busy{};
     std::array<bool, 4> m_more{};
     std::array<bool, 4> m_loginLostSeen{}; // this session's lost login is reported
+    std::array<bool, 4> m_cutting{};       // dropping the rest of an over-long line
+    std::array<int, 4> m_resultLines{};    // lines of the answer being read
+    std::array<QByteArray, 4> m_lastResult{};
+    std::array<int, 4> m_resultRepeats{}; // times the last result line came again
 };
