@@ -1,3 +1,4 @@
+#include "RefusingPort.h"
 #include "SimulatorProcess.h"
 
 #include <QDir>
@@ -140,6 +141,50 @@ private Q_SLOTS:
         QVERIFY(logText(root.path()).contains("---------- FrmSetup: Form_Unload: End"));
         QVERIFY(readAll(root.path() + QStringLiteral("/c/Mirevox/Ondelia/Config/MX_PRG.ini"))
                     .contains("Start=0FF"));
+    }
+
+    // SIGTERM while unit 0 is switched off and its messages wait: the program ends
+    // at once and cleanly, and unit 1 was relayed meanwhile.
+    void stopsDuringAnOutage() {
+        RefusingPort off;
+        SimulatorProcess unit1({QStringLiteral("--password"), QStringLiteral("ravin")});
+        QTemporaryDir root;
+        QVERIFY(QDir().mkpath(root.path() + SettingsFolder));
+        {
+            QFile ini(root.path() + SettingsFolder + QStringLiteral("/KZ3_Trelvo.Ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write("[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=" + QByteArray::number(off.port()) +
+                      "\r\nConnected_0=1\r\nIP_1=127.0.0.1\r\nPort_1=" +
+                      QByteArray::number(unit1.port()) +
+                      "\r\nConnected_1=1\r\n"
+                      "[Peripheriques_Reseau_Reception_UDP_0]\r\nIP=127.0.0.1\r\nPort=0\r\n"
+                      "Actif=1\r\n");
+        }
+        HeadlessProgram program(root.path());
+        QVERIFY(program.waitUntilRunning());
+        const quint16 udpPort = program.listenerPort(0);
+        QVERIFY(udpPort != 0);
+        for (int i = 0; i < 100; ++i) {
+            send(udpPort, "<SD4:preset.name=S" + QByteArray::number(i) +
+                              "><NoSound4:" + QByteArray::number(i % 2) + ">");
+            QTest::qWait(5);
+        }
+        QVERIFY(waitForLine(unit1, QByteArrayLiteral("preset.name=S99")));
+
+        QElapsedTimer stopping;
+        stopping.start();
+        program.process().terminate(); // SIGTERM
+        QVERIFY(program.process().waitForFinished(30000));
+        qInfo("stopped %lld ms after SIGTERM during an outage", stopping.elapsed());
+        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process().exitCode(), 0);
+        const QByteArray settings =
+            readAll(root.path() + SettingsFolder + QStringLiteral("/KZ3_Trelvo.Ini"));
+        QVERIFY(settings.contains("Connected_1=1\r\n"));
+        QVERIFY(settings.contains("Connected_0="));
+        const QByteArray log = logText(root.path());
+        QVERIFY(log.contains("is down: message held: <SD4:preset.name=S"));
+        QVERIFY(log.contains("---------- FrmSetup: Form_Unload: End"));
     }
 };
 

@@ -55,6 +55,8 @@ public:
     // line ends. Every line but the last of a multi-line value answer starts with "+".
     QByteArrayList answer(const QByteArray& line);
     bool loggedIn() const { return m_loggedIn; }
+    // The login lapses: later commands are answered "Login required".
+    void lapse() { m_loggedIn = false; }
 
 private:
     bool login(const QByteArray& credentials) const;

@@ -11,13 +11,15 @@
 #include <ctime>
 #include <deque>
 #include <libtelnet.h>
+#include <sys/socket.h>
 
 namespace sound4sim {
 
 namespace {
 
-constexpr int BareLogoutIdleMs = 100; // a lone "logout" counts as a line after this quiet time
-constexpr int FragmentPauseMs = 5;    // pause between two chunks of a fragmented answer
+constexpr int BareLogoutIdleMs = 100;     // a lone "logout" counts as a line after this quiet time
+constexpr int FragmentPauseMs = 5;        // pause between two chunks of a fragmented answer
+constexpr qint64 StreamChunk = 64 * 1024; // a stream fault writes this much at a time
 
 const telnet_telopt_t telnetOptions[] = {
     {TELNET_TELOPT_TTYPE, TELNET_WONT, TELNET_DO},
@@ -54,6 +56,15 @@ public:
             m_pump.stop();
             deleteLater();
         });
+        if (options.neverRead) {
+            m_socket->setReadBufferSize(1); // what the client sends stays in the system
+            disconnect(m_socket, &QTcpSocket::readyRead, this, nullptr);
+        }
+        m_streamLeft = options.noLineEnds + options.iacBytes;
+        if (m_streamLeft > 0 || options.flood) {
+            connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { stream(); });
+            QTimer::singleShot(0, this, [this] { stream(); });
+        }
         if (options.negotiate) {
             m_telnet = telnet_init(telnetOptions, &Connection::telnetEvent, 0, this);
             telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_TTYPE);
@@ -101,6 +112,36 @@ private:
         }
     }
 
+    // The stream faults: bytes without a line end, telnet requests, or short
+    // lines, written as fast as the client takes them.
+    void stream() {
+        if (m_dropped || m_socket->bytesToWrite() > StreamChunk) {
+            return;
+        }
+        QByteArray chunk;
+        if (m_options.flood) {
+            static const QByteArray line = "NOTICE : input level changed\r\n";
+            while (chunk.size() < StreamChunk) {
+                chunk += line;
+            }
+        } else if (m_streamLeft > 0) {
+            const qsizetype size = qsizetype(std::min(m_streamLeft, StreamChunk));
+            if (m_options.iacBytes > 0) {
+                static const char request[] = {char(0xFF), char(0xFD), char(0x27)}; // DO 39
+                chunk.reserve(size);
+                while (chunk.size() + 3 <= size) {
+                    chunk.append(request, 3);
+                }
+            } else {
+                chunk = QByteArray(size, 'x');
+            }
+            m_streamLeft -= size;
+        }
+        if (!chunk.isEmpty()) {
+            m_socket->write(chunk);
+        }
+    }
+
     void handleLine(const QByteArray& line) {
         if (m_dropped) {
             return;
@@ -111,7 +152,17 @@ private:
             drop();
             return;
         }
+        const bool wasLoggedIn = m_dialect.loggedIn();
+        if (wasLoggedIn && m_options.loginLapses > 0 && ++m_sinceLogin > m_options.loginLapses) {
+            m_dialect.lapse();
+        }
         const QByteArrayList answer = m_dialect.answer(line);
+        if (!wasLoggedIn && m_dialect.loggedIn()) {
+            m_sinceLogin = 0;
+        }
+        if (m_options.answerEvery > 1 && wasLoggedIn && ++m_commands % m_options.answerEvery != 0) {
+            return; // this one goes unanswered
+        }
         if (answer.isEmpty()) {
             return;
         }
@@ -216,6 +267,9 @@ private:
     std::deque<Pending> m_out;
     qint64 m_nextWrite = 0;
     int m_received = 0;
+    int m_sinceLogin = 0;
+    int m_commands = 0;
+    qint64 m_streamLeft = 0;
     bool m_dropped = false;
 };
 
@@ -280,30 +334,58 @@ bool Sound4Server::start(QString* error) {
         m_units.push_back(std::make_unique<UnitState>(unit, m_options.dialect.serial));
         auto* server = new QTcpServer(this);
         m_servers.push_back(server);
+        connect(server, &QTcpServer::newConnection, this, [this, unit] { accept(unit); });
         const quint16 port = m_options.port == 0 ? 0 : static_cast<quint16>(m_options.port + unit);
-        if (!server->listen(m_options.address, port)) {
-            *error = QStringLiteral("cannot listen on %1:%2: %3")
-                         .arg(m_options.address.toString())
-                         .arg(port)
-                         .arg(server->errorString());
+        if (!listenUnit(unit, port, error)) {
             return false;
         }
-        connect(server, &QTcpServer::newConnection, this, [this, unit] { accept(unit); });
+        m_ports.append(server->serverPort());
+    }
+    if (m_options.refuseForMs > 0) {
+        // Closed ports refuse: the ports are known, then opened again later.
+        for (QTcpServer* server : m_servers) {
+            server->close();
+        }
+        QTimer::singleShot(m_options.refuseForMs, this, [this] {
+            for (int unit = 0; unit < m_options.units; ++unit) {
+                QString problem;
+                if (!listenUnit(unit, m_ports.at(unit), &problem)) {
+                    std::fprintf(stderr, "sound4-sim: %s\n", qPrintable(problem));
+                }
+            }
+            printLine("accepting connections");
+        });
     }
     return true;
 }
 
-QList<quint16> Sound4Server::ports() const {
-    QList<quint16> ports;
-    for (const QTcpServer* server : m_servers) {
-        ports.append(server->serverPort());
+bool Sound4Server::listenUnit(int unit, quint16 port, QString* error) {
+    QTcpServer* server = m_servers[static_cast<size_t>(unit)];
+    if (server->listen(m_options.address, port)) {
+        return true;
     }
-    return ports;
+    *error = QStringLiteral("cannot listen on %1:%2: %3")
+                 .arg(m_options.address.toString())
+                 .arg(port)
+                 .arg(server->errorString());
+    return false;
+}
+
+QList<quint16> Sound4Server::ports() const {
+    return m_ports;
 }
 
 void Sound4Server::accept(int unit) {
     QTcpServer* server = m_servers[static_cast<size_t>(unit)];
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        if (m_options.reset) {
+            // No lingering: the close sends a reset, as a unit that is rebooting does.
+            const linger now{1, 0};
+            ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         new Connection(socket, *m_units[static_cast<size_t>(unit)], m_options, m_recorder, this);
     }
 }

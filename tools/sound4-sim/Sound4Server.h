@@ -26,6 +26,15 @@ struct ServerOptions {
     int delayMs = 0;     // answers leave this long after their line arrived
     int fragment = 0;    // answers leave in chunks of this many bytes
     bool negotiate = false;
+    // Faults of a unit that is down, hostile or chatty.
+    bool reset = false;      // reset every connection as soon as it is accepted
+    int refuseForMs = 0;     // refuse connections this long after the start
+    int loginLapses = 0;     // a login lapses after this many more received lines
+    int answerEvery = 0;     // answer only every n-th command line (0, 1: all)
+    qint64 noLineEnds = 0;   // send this many bytes without a line end per session
+    qint64 iacBytes = 0;     // send this many bytes of telnet DO requests per session
+    bool flood = false;      // send short lines for as long as the session lasts
+    bool neverRead = false;  // never read what the client sends
     bool timestamps = false; // recorded lines start with the monotonic clock, in µs
 };
 
@@ -58,11 +67,13 @@ public:
 
 private:
     void accept(int unit);
+    bool listenUnit(int unit, quint16 port, QString* error);
 
     ServerOptions m_options;
     Recorder m_recorder;
     std::vector<std::unique_ptr<UnitState>> m_units;
     std::vector<QTcpServer*> m_servers;
+    QList<quint16> m_ports;
 };
 
 } // namespace sound4sim

@@ -95,8 +95,40 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption timestamps(QStringLiteral("timestamps"),
                                         QStringLiteral("Start each recorded line with the "
                                                        "monotonic clock in microseconds."));
-    parser.addOptions({listen, port, units, user, password, serial, record, dropAfter, refuseLogin,
-                       delay, fragment, badUtf8, negotiate, timestamps});
+    const QCommandLineOption reset(QStringLiteral("reset"),
+                                   QStringLiteral("Reset every connection as soon as it is "
+                                                  "accepted."));
+    const QCommandLineOption refuseFor(QStringLiteral("refuse-for"),
+                                       QStringLiteral("Refuse connections for this many ms after "
+                                                      "the start, then accept them (and print "
+                                                      "\"accepting connections\")."),
+                                       QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption loginLapses(QStringLiteral("login-lapses"),
+                                         QStringLiteral("A login lapses after n more received "
+                                                        "lines: later commands are answered "
+                                                        "\"ERROR : Login required\"."),
+                                         QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption answerEvery(QStringLiteral("answer-every"),
+                                         QStringLiteral("Answer only every n-th command after "
+                                                        "the login."),
+                                         QStringLiteral("n"), QStringLiteral("0"));
+    const QCommandLineOption noLineEnds(QStringLiteral("no-line-ends"),
+                                        QStringLiteral("Send this many MiB without a line end on "
+                                                       "each session."),
+                                        QStringLiteral("MiB"), QStringLiteral("0"));
+    const QCommandLineOption iac(QStringLiteral("iac"),
+                                 QStringLiteral("Send this many MiB of telnet DO requests on "
+                                                "each session."),
+                                 QStringLiteral("MiB"), QStringLiteral("0"));
+    const QCommandLineOption flood(QStringLiteral("flood"),
+                                   QStringLiteral("Send short lines as fast as the client takes "
+                                                  "them, on each session."));
+    const QCommandLineOption neverRead(QStringLiteral("never-read"),
+                                       QStringLiteral("Never read what the client sends."));
+    parser.addOptions({listen,     port,       units,       user,      password,    serial,
+                       record,     dropAfter,  refuseLogin, delay,     fragment,    badUtf8,
+                       negotiate,  timestamps, reset,       refuseFor, loginLapses, answerEvery,
+                       noLineEnds, iac,        flood,       neverRead});
     parser.process(app);
 
     sound4sim::ServerOptions options;
@@ -106,13 +138,19 @@ int main(int argc, char* argv[]) {
         return ok && *out >= min && *out <= max;
     };
     int portNumber = 0;
+    int streamMiB = 0;
+    int iacMiB = 0;
     if (!options.address.setAddress(parser.value(listen))) {
         return fail(QStringLiteral("bad address: ") + parser.value(listen));
     }
     if (!number(port, 0, 65535, &portNumber) || !number(units, 1, 4, &options.units) ||
         !number(dropAfter, 0, 1000000, &options.dropAfter) ||
         !number(delay, 0, 600000, &options.delayMs) ||
-        !number(fragment, 0, 65536, &options.fragment)) {
+        !number(fragment, 0, 65536, &options.fragment) ||
+        !number(refuseFor, 0, 3600000, &options.refuseForMs) ||
+        !number(loginLapses, 0, 1000000, &options.loginLapses) ||
+        !number(answerEvery, 0, 1000000, &options.answerEvery) ||
+        !number(noLineEnds, 0, 100000, &streamMiB) || !number(iac, 0, 100000, &iacMiB)) {
         return fail(QStringLiteral("bad number in the options, see --help"));
     }
     if (portNumber != 0 && portNumber + options.units - 1 > 65535) {
@@ -122,6 +160,11 @@ int main(int argc, char* argv[]) {
     options.record = parser.value(record);
     options.negotiate = parser.isSet(negotiate);
     options.timestamps = parser.isSet(timestamps);
+    options.reset = parser.isSet(reset);
+    options.flood = parser.isSet(flood);
+    options.neverRead = parser.isSet(neverRead);
+    options.noLineEnds = qint64(streamMiB) * 1024 * 1024;
+    options.iacBytes = qint64(iacMiB) * 1024 * 1024;
     options.dialect.user = parser.value(user).toUtf8();
     options.dialect.password = parser.value(password).toUtf8();
     options.dialect.serial = parser.value(serial).toUtf8();
