@@ -148,10 +148,11 @@ void DataArrival::requeueInFlight(int unit, bool countDrop) {
     }
     UnitHold& held = m_holds[size_t(unit)];
     const qsizetype droppedBefore = held.dropped();
+    held.setCapacity(UnitHold::Capacity); // the session is gone: the unit is down
     held.putBack(again);
     if (droppedBefore == 0 && held.dropped() > 0) {
         m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
-                     QString::number(UnitHold::Capacity) +
+                     QString::number(held.capacity()) +
                      QStringLiteral(" messages held: the oldest are dropped from now on"));
     }
     if (!m_down[size_t(unit)] || m_answered[size_t(unit)] > 0) {
@@ -208,6 +209,7 @@ bool DataArrival::ready(int unit) const {
 void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
     UnitHold& held = m_holds[size_t(unit)];
     const qsizetype droppedBefore = held.dropped();
+    held.setCapacity(m_down[size_t(unit)] ? UnitHold::Capacity : UnitHold::BusyCapacity);
     held.append(message);
     if (down) {
         m_trace.line(QStringLiteral("TELNET: ") + unitTag(unit) +
@@ -215,7 +217,7 @@ void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
     }
     if (droppedBefore == 0 && held.dropped() > 0) {
         m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
-                     QString::number(UnitHold::Capacity) +
+                     QString::number(held.capacity()) +
                      QStringLiteral(" messages held: the oldest are dropped from now on"));
     }
 }

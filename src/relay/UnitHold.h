@@ -21,16 +21,25 @@ struct HeldMessage {
     static Kind kindOf(const QString& command);
 };
 
-// The messages waiting for one unit that cannot take them now (its session is down):
-// they leave in order once it is back, while the other units' messages go on.
+// The messages waiting for one unit that cannot take them now (its session is down,
+// or its window is full): they leave in order once it can, while the other units'
+// messages go on.
 // Bounded: a newer programme-service name or radio text replaces the held one of
 // its kind (an old one is worth nothing on air), and when the hold is full the
 // oldest message is dropped and counted.
 class UnitHold {
 public:
+    // While the unit is down.
     static constexpr qsizetype Capacity = 1000;
+    // While the unit is up and only busy (its window of written messages is full):
+    // a burst waits its turn rather than being cut, within a bound all the same.
+    static constexpr qsizetype BusyCapacity = 100000;
 
     explicit UnitHold(qsizetype capacity = Capacity) : m_capacity(capacity) {}
+
+    // The bound that the next append or putBack applies.
+    void setCapacity(qsizetype capacity) { m_capacity = capacity; }
+    qsizetype capacity() const { return m_capacity; }
 
     // A newer message, at the tail.
     void append(const HeldMessage& message);
