@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
         }
         rig::Sender sender(program.listenerPorts().first());
         for (int i = 0; i < 100; ++i) {
-            sender.send("<SD4:rds.ps=WAIT" + QByteArray::number(i) + "><NoSound4:0>");
+            sender.send("<SD4:preset.name=WAIT" + QByteArray::number(i) + "><NoSound4:0>");
         }
         QThread::sleep(2);
         measure(QStringLiteral("one unit refusing connections, 100 messages waiting"),

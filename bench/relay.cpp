@@ -33,13 +33,15 @@ struct Load {
     double rate = 0; // datagrams per second; 0: as fast as the sender can
 };
 
-// Message i for unit i % units, and how to read its number back from a line.
+// Message i for unit i % units, and how to read its number back from a line. Raw
+// commands: a newer "rds.ps=" replaces an older one still waiting for its unit, which
+// is right on air but would count here as a loss.
 QByteArray commandOf(qint64 i) {
-    return "rds.ps=M" + QByteArray::number(i).rightJustified(8, '0');
+    return "preset.name=M" + QByteArray::number(i).rightJustified(8, '0');
 }
 
 std::optional<qint64> numberOf(const QByteArray& line) {
-    static const QByteArray prefix = "rds.ps=M";
+    static const QByteArray prefix = "preset.name=M";
     if (!line.startsWith(prefix)) {
         return std::nullopt;
     }

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         const qint64 chunkEnd = std::min(total, sent + Step);
         for (; sent < chunkEnd; ++sent) {
             rig::sleepUntilUs(start + qint64(double(sent) * 1e6 / rate));
-            sender.send("<SD4:rds.ps=S" + QByteArray::number(sent) +
+            sender.send("<SD4:preset.name=S" + QByteArray::number(sent) +
                         "><NoSound4:" + QByteArray::number(sent % Units) + ">");
         }
         // Let the relay catch up (at most 10 s without progress), then look.
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         while (delivered < sent && rig::nowUs() - quietSince < 10000000) {
             QThread::msleep(50);
             for (const auto& line : sim.lines(&offset)) {
-                if (line.second.startsWith("rds.ps=S")) {
+                if (line.second.startsWith("preset.name=S")) {
                     ++delivered;
                     quietSince = rig::nowUs();
                 }
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
             lastLog += f.readAll();
         }
     }
-    const QByteArray lastCommand = "rds.ps=S" + QByteArray::number(total - 1);
+    const QByteArray lastCommand = "preset.name=S" + QByteArray::number(total - 1);
     rig::print(QStringLiteral("lost %1 of %2; RSS growth from the first 100 000 to the end: %3 % "
                               "(%4 -> %5 MB); stop exit code %6")
                    .arg(total - delivered)
