@@ -45,6 +45,17 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
                     answered(unit, answer);
                 }
             });
+    m_answerCheck.setInterval(1000);
+    connect(&m_answerCheck, &QTimer::timeout, this, [this] {
+        bool waiting = false;
+        for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
+            expireUnanswered(unit);
+            waiting = waiting || !m_inFlight[size_t(unit)].empty();
+        }
+        if (!waiting) {
+            m_answerCheck.stop();
+        }
+    });
     // After the sessions' own reconnection of the same tick, which runs first.
     connect(&m_link.Timer30s, &QTimer::timeout, this, &DataArrival::Timer30s_Timer);
     connect(&m_sessions, &Sound4Sessions::loginStarted, this, [this](int unit) {
@@ -451,6 +462,9 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
     }
     if (!trap.fail(error) && validUnit(unit)) {
         m_inFlight[size_t(unit)].push_back({entry, ticket, m_uptime.TickCountMilliSec()});
+        if (!m_answerCheck.isActive()) {
+            m_answerCheck.start();
+        }
     }
     trap.at(70);
     m_events.processPendingEvents();

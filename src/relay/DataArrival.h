@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <deque>
@@ -111,6 +112,8 @@ private:
     // for the 30 s reconnection, so a unit that resets every session costs one
     // attempt per 30 s, not one per tick.
     std::array<int, 4> m_answered{};
+    // Runs while messages are in flight: a unit that never answers is noticed.
+    QTimer m_answerCheck;
     int m_flushing = -1; // the unit whose held messages are being sent
     bool m_flushScheduled = false;
 

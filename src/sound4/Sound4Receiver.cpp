@@ -1,6 +1,7 @@
 #include "sound4/Sound4Receiver.h"
 
 #include "base/Blanks.h"
+#include "base/Clock.h"
 #include "base/ErrorTrap.h"
 #include "base/TextFormat.h"
 #include "base/TimeStamp.h"
@@ -9,6 +10,8 @@
 #include "model/ProgramState.h"
 #include "platform/EventPump.h"
 #include "sound4/Sound4Link.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -71,6 +74,9 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
         m_more[unit] = true; // the running event reads it, in order
         return;
     }
+    if (overBudget(unit)) {
+        return;
+    }
     m_busy[unit] = true;
     TelnetConnection& connection = *m_link.connection(unit);
     do {
@@ -86,6 +92,7 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             block.remove(0, end + 1);
             m_cutting[unit] = false;
         }
+        m_windowBytes[size_t(unit)] += block.size();
         QByteArray& tail = m_tail[unit];
         tail += block;
         if (isBlankBytes(tail)) {
@@ -109,8 +116,29 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             tail.clear();
             m_cutting[unit] = true;
         }
-    } while (m_more[unit] && !m_state.PbBQuitterEnCours);
+    } while (m_more[unit] && !m_state.PbBQuitterEnCours && !overBudget(unit));
     m_busy[unit] = false;
+}
+
+bool Sound4Receiver::overBudget(int unit) {
+    const quint64 now = m_clock.millisecondsSinceBoot();
+    const size_t u = size_t(unit);
+    if (now - m_windowStart[u] >= quint64(BudgetWindowMs) || now < m_windowStart[u]) {
+        m_windowStart[u] = now;
+        m_windowBytes[u] = 0;
+    }
+    if (m_windowBytes[u] < ReadBudget) {
+        return false;
+    }
+    if (!m_readLater[u]) {
+        m_readLater[u] = true;
+        const int wait = int(qint64(BudgetWindowMs) - qint64(now - m_windowStart[u])) + 1;
+        QTimer::singleShot(wait, this, [this, unit] {
+            m_readLater[size_t(unit)] = false;
+            TelnetSound4_Receive(qint16(unit));
+        });
+    }
+    return true;
 }
 
 void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {

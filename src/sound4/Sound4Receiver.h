@@ -28,6 +28,11 @@ class Sound4Receiver final : public QObject {
 public:
     // A tail longer than this without a CR is handled as a line of its own.
     static constexpr qsizetype MaxTail = 65536;
+    // Bytes of lines read from one unit in each 100 ms: a unit that floods is read at
+    // that pace (the rest waits in the system, which slows the unit down), so it
+    // cannot take the machine's time from the others.
+    static constexpr qsizetype ReadBudget = 64 * 1024;
+    static constexpr qint64 BudgetWindowMs = 100;
     // The lines of one answer beyond this many are neither logged nor listed.
     static constexpr int MaxResultLines = 100;
 
@@ -45,6 +50,9 @@ private:
     void handleLine(int unit, const QByteArray& piece);
     // The unit answered that it needs a login, or refused one: it is not logged in.
     void loginLost(int unit, const QString& words);
+    // Whether the unit has had its share of this window; if so, it is read again
+    // when the next window opens.
+    bool overBudget(int unit);
     void traceResult(int unit, const QByteArray& line);
     void flushRepeats(int unit);
     void readSectionLine(int unit, const QString& w);
@@ -66,4 +74,7 @@ private:
     std::array<int, 4> m_resultLines{};    // lines of the answer being read
     std::array<QByteArray, 4> m_lastResult{};
     std::array<int, 4> m_resultRepeats{}; // times the last result line came again
+    std::array<quint64, 4> m_windowStart{};
+    std::array<qsizetype, 4> m_windowBytes{};
+    std::array<bool, 4> m_readLater{};
 };
