@@ -280,6 +280,44 @@ private Q_SLOTS:
         QVERIFY(again.connect(c));
     }
 
+    // A peer that reads nothing, sent data by us or made to answer its requests: the
+    // bytes waiting to be written stay bounded and the peer is given up as lost.
+    void peerThatNeverReads_data() {
+        QTest::addColumn<bool>("requests"); // the peer floods telnet DO requests
+        QTest::newRow("we keep writing") << false;
+        QTest::newRow("its requests make us answer") << true;
+    }
+    void peerThatNeverReads() {
+        QFETCH(bool, requests);
+        Peer peer;
+        SocketTelnetConnection c;
+        Recorder r(c);
+        c.setOptionNegotiation(requests);
+        QVERIFY(peer.connect(c));
+        peer.socket->setReadBufferSize(1);
+        const QByteArray piece(16 * 1024, 'p');
+        QByteArray doRequests;
+        for (int i = 0; i < 16 * 1024; ++i) {
+            doRequests.append("\xff\xfd\x27", 3); // DO NEW-ENVIRON, refused each time
+        }
+        qint64 sent = 0;
+        const bool lost = QTest::qWaitFor(
+            [&] {
+                if (sent < 400LL * 1024 * 1024) {
+                    if (requests && peer.socket->bytesToWrite() < 256 * 1024) {
+                        sent += peer.socket->write(doRequests);
+                    } else if (!requests && c.send(piece).number == 0) {
+                        sent += piece.size();
+                    }
+                }
+                return r.events.contains(QStringLiteral("error 10053"));
+            },
+            60000);
+        qInfo("given up after %lld bytes", sent);
+        QVERIFY(lost);
+        QCOMPARE(r.afterConnected(), (Events{"state 0", "error 10053"}));
+    }
+
     void handlersMayReconnectOrDelete() {
         Peer peer;
         SocketTelnetConnection c;
