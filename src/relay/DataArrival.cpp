@@ -50,7 +50,7 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
         bool waiting = false;
         for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
             expireUnanswered(unit);
-            waiting = waiting || !m_inFlight[size_t(unit)].empty();
+            waiting = waiting || !unitAt(unit).inFlight.empty();
         }
         if (!waiting) {
             m_answerCheck.stop();
@@ -60,14 +60,14 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
     connect(&m_link.Timer30s, &QTimer::timeout, this, &DataArrival::Timer30s_Timer);
     connect(&m_sessions, &Sound4Sessions::loginStarted, this, [this](int unit) {
         if (validUnit(unit)) {
-            m_lastLogin[size_t(unit)] = m_uptime.TickCountMilliSec();
-            m_logged[size_t(unit)] = true;
-            m_answered[size_t(unit)] = 0;
+            unitAt(unit).lastLogin = m_uptime.TickCountMilliSec();
+            unitAt(unit).tried = true;
+            unitAt(unit).answered = 0;
         }
     });
     // A unit back from a login outside a pass: its held messages leave at the next tick.
     connect(&m_sessions, &Sound4Sessions::loginEnded, this, [this](int unit) {
-        if (validUnit(unit) && m_down[size_t(unit)] && ready(unit)) {
+        if (validUnit(unit) && unitAt(unit).down && ready(unit)) {
             m_queues.wake();
         }
     });
@@ -84,7 +84,7 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
 }
 
 void DataArrival::answered(int unit, const Sound4Answer& answer) {
-    std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
+    std::deque<InFlight>& pending = unitAt(unit).inFlight;
     // Answers come in the order of the requests. One for a message that already went
     // back to the hold (its session was given up) names a ticket older than any here.
     while (!pending.empty() && pending.front().ticket < answer.ticket) {
@@ -99,22 +99,22 @@ void DataArrival::answered(int unit, const Sound4Answer& answer) {
     }
     m_resends.remove(pending.front().message.message);
     pending.pop_front();
-    ++m_answered[size_t(unit)];
-    if (!m_holds[size_t(unit)].isEmpty()) {
+    ++unitAt(unit).answered;
+    if (!unitAt(unit).hold.isEmpty()) {
         scheduleFlush();
     }
 }
 
 void DataArrival::loginLost(int unit) {
     requeueInFlight(unit, false);
-    m_down[size_t(unit)] = true;
+    unitAt(unit).down = true;
     if (TelnetConnection* connection = m_link.connection(unit)) {
         connection->close(); // logged in again on a new session, like a dropped one
     }
 }
 
 void DataArrival::expireUnanswered(int unit) {
-    std::deque<InFlight>& pending = m_inFlight[size_t(unit)];
+    std::deque<InFlight>& pending = unitAt(unit).inFlight;
     const qint64 now = m_uptime.TickCountMilliSec();
     bool expired = false;
     while (!pending.empty() && now - pending.front().sentAt > AnswerTimeoutMs) {
@@ -126,14 +126,14 @@ void DataArrival::expireUnanswered(int unit) {
         pending.pop_front();
         expired = true;
     }
-    if (expired && !m_holds[size_t(unit)].isEmpty()) {
+    if (expired && !unitAt(unit).hold.isEmpty()) {
         scheduleFlush();
     }
 }
 
 void DataArrival::requeueInFlight(int unit, bool countDrop) {
     std::deque<InFlight> pending;
-    pending.swap(m_inFlight[size_t(unit)]);
+    pending.swap(unitAt(unit).inFlight);
     if (m_resends.size() > qsizetype(UnitHold::Capacity) * Sound4Link::NbSound4) {
         m_resends.clear(); // only messages never answered nor given up stay: forget them
     }
@@ -157,7 +157,7 @@ void DataArrival::requeueInFlight(int unit, bool countDrop) {
     if (again.empty()) {
         return;
     }
-    UnitHold& held = m_holds[size_t(unit)];
+    UnitHold& held = unitAt(unit).hold;
     const qsizetype droppedBefore = held.dropped();
     held.setCapacity(UnitHold::Capacity); // the session is gone: the unit is down
     held.putBack(again);
@@ -166,18 +166,18 @@ void DataArrival::requeueInFlight(int unit, bool countDrop) {
                      QString::number(held.capacity()) +
                      QStringLiteral(" messages held: the oldest are dropped from now on"));
     }
-    if (!m_down[size_t(unit)] || m_answered[size_t(unit)] > 0) {
+    if (!unitAt(unit).down || unitAt(unit).answered > 0) {
         // Lost with a session that worked: the next pass logs the unit in again, once.
-        m_down[size_t(unit)] = true;
-        m_loginWanted[size_t(unit)] = true;
-        m_answered[size_t(unit)] = 0;
+        unitAt(unit).down = true;
+        unitAt(unit).loginWanted = true;
+        unitAt(unit).answered = 0;
     }
     scheduleFlush(); // as soon as the event loop is free, not at the next tick
 }
 
 bool DataArrival::holdsWork() const {
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        if (m_loginWanted[size_t(unit)] || canFlush(unit)) {
+        if (unitAt(unit).loginWanted || canFlush(unit)) {
             return true;
         }
     }
@@ -185,8 +185,7 @@ bool DataArrival::holdsWork() const {
 }
 
 bool DataArrival::canFlush(int unit) const {
-    return !m_holds[size_t(unit)].isEmpty() && ready(unit) &&
-           m_inFlight[size_t(unit)].size() < Window;
+    return !unitAt(unit).hold.isEmpty() && ready(unit) && unitAt(unit).inFlight.size() < Window;
 }
 
 void DataArrival::scheduleFlush() {
@@ -218,9 +217,9 @@ bool DataArrival::ready(int unit) const {
 }
 
 void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
-    UnitHold& held = m_holds[size_t(unit)];
+    UnitHold& held = unitAt(unit).hold;
     const qsizetype droppedBefore = held.dropped();
-    held.setCapacity(m_down[size_t(unit)] ? UnitHold::Capacity : UnitHold::BusyCapacity);
+    held.setCapacity(unitAt(unit).down ? UnitHold::Capacity : UnitHold::BusyCapacity);
     held.append(message);
     if (down) {
         m_trace.line(QStringLiteral("TELNET: ") + unitTag(unit) +
@@ -234,7 +233,7 @@ void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
 }
 
 void DataArrival::reportDropped(int unit) {
-    const qsizetype dropped = m_holds[size_t(unit)].takeDropped();
+    const qsizetype dropped = unitAt(unit).hold.takeDropped();
     if (dropped > 0) {
         m_trace.line(QStringLiteral("Warning: TELNET: ") + unitTag(unit) + QStringLiteral(": ") +
                      QString::number(dropped) +
@@ -259,9 +258,9 @@ void DataArrival::logInAgain(int unit) {
 
 void DataArrival::flushHolds() {
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        UnitHold& held = m_holds[size_t(unit)];
-        if (m_loginWanted[size_t(unit)]) {
-            m_loginWanted[size_t(unit)] = false;
+        UnitHold& held = unitAt(unit).hold;
+        if (unitAt(unit).loginWanted) {
+            unitAt(unit).loginWanted = false;
             if (!ready(unit) && !m_sessions.loggingIn(unit)) {
                 logInAgain(unit);
             }
@@ -276,8 +275,8 @@ void DataArrival::flushHolds() {
             }
             m_events.processPendingEvents();
         }
-        if (m_down[size_t(unit)] && held.isEmpty() && ready(unit)) {
-            m_down[size_t(unit)] = false;
+        if (unitAt(unit).down && held.isEmpty() && ready(unit)) {
+            unitAt(unit).down = false;
             reportDropped(unit);
         }
     }
@@ -291,12 +290,12 @@ void DataArrival::Timer30s_Timer() {
         expireUnanswered(unit);
     }
     for (int unit = 0; unit < Sound4Link::NbSound4; ++unit) {
-        if (!m_down[size_t(unit)] || m_holds[size_t(unit)].isEmpty() || ready(unit) ||
+        if (!unitAt(unit).down || unitAt(unit).hold.isEmpty() || ready(unit) ||
             m_sessions.loggingIn(unit) || isBlank(m_setup.TexteSound4IP[unit].text())) {
             continue;
         }
-        if (m_logged[size_t(unit)] &&
-            m_uptime.TickCountMilliSec() - m_lastLogin[size_t(unit)] < ReconnectGapMs) {
+        if (unitAt(unit).tried &&
+            m_uptime.TickCountMilliSec() - unitAt(unit).lastLogin < ReconnectGapMs) {
             continue; // the sessions' own reconnection has just tried it
         }
         m_trace.line(QStringLiteral("Try to re-connect Sound4 N° ") + QString::number(unit + 1));
@@ -410,11 +409,11 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
     trap.at(40);
     const HeldMessage entry{listener, message, HeldMessage::kindOf(cmd)};
     if (validUnit(unit) && m_flushing != unit) {
-        if (m_down[size_t(unit)]) {
+        if (unitAt(unit).down) {
             holdMessage(unit, entry, true); // behind the messages already waiting for it
             return;
         }
-        if (!m_holds[size_t(unit)].isEmpty() || m_inFlight[size_t(unit)].size() >= Window) {
+        if (!unitAt(unit).hold.isEmpty() || unitAt(unit).inFlight.size() >= Window) {
             holdMessage(unit, entry, false); // its window is full: it waits its turn
             return;
         }
@@ -434,7 +433,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
                      QLatin1Char(':') + QString::number(trap.line()));
         // The unanswered messages go back in front of this one, once it is held.
         std::deque<InFlight> unanswered;
-        unanswered.swap(m_inFlight[size_t(unit)]);
+        unanswered.swap(unitAt(unit).inFlight);
         m_link.connection(unit)->close();
         if (isBlank(m_setup.TexteSound4IP[unit].text())) {
             // A unit with no host can never be reached: retrying would stall every
@@ -447,21 +446,21 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
         // At the head of the unit's hold: a newer message behind it must not reach
         // the unit first (an older RDS text would overwrite a newer one). The
         // unanswered ones written before it go back before it.
-        const bool newLoss = !m_down[size_t(unit)] || m_answered[size_t(unit)] > 0;
-        m_holds[size_t(unit)].putBack({entry});
-        unanswered.swap(m_inFlight[size_t(unit)]);
+        const bool newLoss = !unitAt(unit).down || unitAt(unit).answered > 0;
+        unitAt(unit).hold.putBack({entry});
+        unanswered.swap(unitAt(unit).inFlight);
         requeueInFlight(unit);
-        m_down[size_t(unit)] = true;
-        if (newLoss || m_loginWanted[size_t(unit)]) {
+        unitAt(unit).down = true;
+        if (newLoss || unitAt(unit).loginWanted) {
             // The first failure logs the unit in at once; after that, the 30 s
             // reconnection tries it, while the other units go on.
-            m_loginWanted[size_t(unit)] = false;
+            unitAt(unit).loginWanted = false;
             logInAgain(unit);
         }
         return;
     }
     if (!trap.fail(error) && validUnit(unit)) {
-        m_inFlight[size_t(unit)].push_back({entry, ticket, m_uptime.TickCountMilliSec()});
+        unitAt(unit).inFlight.push_back({entry, ticket, m_uptime.TickCountMilliSec()});
         if (!m_answerCheck.isActive()) {
             m_answerCheck.start();
         }

@@ -62,8 +62,8 @@ public:
 
     bool passRunning() const { return m_passRunning; }
     // The messages waiting for a unit that is down.
-    const UnitHold& hold(int unit) const { return m_holds[size_t(unit)]; }
-    bool unitDown(int unit) const { return m_down[size_t(unit)]; }
+    const UnitHold& hold(int unit) const { return unitAt(unit).hold; }
+    bool unitDown(int unit) const { return unitAt(unit).down; }
 
 private:
     void drainQueues();
@@ -100,18 +100,25 @@ private:
         quint64 ticket = 0; // the answer it awaits
         qint64 sentAt = 0;  // uptime when it was written
     };
-    std::array<std::deque<InFlight>, 4> m_inFlight;
+    // Everything the relay knows of one unit, in one place.
+    struct RelayUnit {
+        UnitHold hold;                 // messages waiting for it
+        std::deque<InFlight> inFlight; // written, not yet answered (oldest first)
+        bool down = false;             // its messages go to its hold
+        bool loginWanted = false;      // a drop asks the next pass for one login
+        bool tried = false;            // a login was attempted at least once
+        qint64 lastLogin = 0;          // uptime of the last login attempt
+        // Player messages it answered since its last login: a session that did work
+        // and then dropped is logged in again at once; one that did none waits for
+        // the 30 s reconnection, so a unit that resets every session costs one
+        // attempt per 30 s, not one per tick.
+        int answered = 0;
+    };
+    RelayUnit& unitAt(int unit) { return m_units[size_t(unit)]; }
+    const RelayUnit& unitAt(int unit) const { return m_units[size_t(unit)]; }
+
+    std::array<RelayUnit, 4> m_units;
     QHash<QString, int> m_resends; // message -> times it went back after a drop
-    std::array<UnitHold, 4> m_holds;
-    std::array<bool, 4> m_down{};        // the unit's messages go to its hold
-    std::array<bool, 4> m_loginWanted{}; // a drop asks the next pass for one login
-    std::array<qint64, 4> m_lastLogin{}; // uptime of the last login attempt
-    std::array<bool, 4> m_logged{};      // a login was attempted at least once
-    // Player messages the unit answered since its last login: a session that did
-    // work and then dropped is logged in again at once; one that did none waits
-    // for the 30 s reconnection, so a unit that resets every session costs one
-    // attempt per 30 s, not one per tick.
-    std::array<int, 4> m_answered{};
     // Runs while messages are in flight: a unit that never answers is noticed.
     QTimer m_answerCheck;
     int m_flushing = -1; // the unit whose held messages are being sent
