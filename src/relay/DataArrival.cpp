@@ -209,11 +209,12 @@ void DataArrival::scheduleFlush() {
 }
 
 bool DataArrival::ready(int unit) const {
+    // Not whether the login was acknowledged: an acknowledgement that comes late (behind
+    // a chatty unit's lines) must not stall the unit. A unit that wants a login says so
+    // in its answers, and is logged in again then.
     const TelnetConnection* connection = m_link.connection(unit);
     return connection && connection->state() == TelnetConnection::Connected &&
-           m_state.PbBSound4Connected[size_t(unit)] && !m_sessions.loggingIn(unit) &&
-           (m_state.PbBSound4LoggedIn[size_t(unit)] ||
-            isBlank(m_setup.TexteSound4User[unit].text()));
+           m_state.PbBSound4Connected[size_t(unit)] && !m_sessions.loggingIn(unit);
 }
 
 void DataArrival::holdMessage(int unit, const HeldMessage& message, bool down) {
