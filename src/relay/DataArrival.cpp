@@ -253,7 +253,7 @@ void DataArrival::logInAgain(int unit) {
         m_events.processPendingEvents();
     }
     m_trace.line(QStringLiteral("Try to Login Sound4 #") + QString::number(unit));
-    m_state.PbBSound4Connected[unit] = false;
+    m_link.setState(unit, Sound4Link::State::Disconnected); // a new session logs in
     m_sessions.CommandSound4Login_Click(qint16(unit));
 }
 

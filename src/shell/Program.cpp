@@ -53,7 +53,7 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       waits(state, uptime, platform.events, platform.processes),
       logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr), headlessDialogs(trace),
       dialogs(platform.dialogs ? *platform.dialogs : headlessDialogs),
-      sound4Link(platform.makeTelnet),
+      sound4Link(platform.makeTelnet, state, frmSetup),
       sessions(state, frmSetup, sound4Link, trace, errors, uptime, platform.events, platform.clock),
       receiver(state, frmSetup, sound4Link, trace, errors, platform.events, platform.clock),
       console(state, frmSetup, frmMain, sessions, waits, dialogs, trace, errors),

@@ -1,35 +1,43 @@
 #pragma once
 
 #include "model/Sound4UnitState.h"
-#include "platform/TelnetConnection.h"
-#include "sound4/AwaitedAnswers.h"
+#include "sound4/Sound4Unit.h"
 
 #include <QTimer>
 
 #include <array>
-#include <memory>
 
-// The Sound4 link's machinery: one telnet connection per unit and the timer that
-// re-connects dropped units every 30 s. The procedures that drive them are in
-// Sound4Sessions (connect, log in, follow the state) and Sound4Receiver (read).
+class FrmSetup;
+
+// The Sound4 link: one Sound4Unit per unit (its connection, its session state, the
+// answers it owes) and the timer that re-connects dropped units every 30 s. The
+// procedures that drive them are in Sound4Sessions (connect, log in, follow the
+// state) and Sound4Receiver (read).
 class Sound4Link {
 public:
     static constexpr int NbSound4 = Sound4UnitState::NbSound4;
+    using State = Sound4Unit::State;
 
-    explicit Sound4Link(const TelnetConnectionFactory& makeTelnet) {
-        for (auto& connection : TelnetSound4) {
-            connection = makeTelnet();
-        }
-        Timer30s.setInterval(30000);
-    }
+    Sound4Link(const TelnetConnectionFactory& makeTelnet, Sound4UnitState& flags, FrmSetup& setup);
 
     // The unit's connection; none for a unit outside 0 to 3 (or not built).
     TelnetConnection* connection(int unit) const {
-        return unit >= 0 && unit < NbSound4 ? TelnetSound4[size_t(unit)].get() : nullptr;
+        return validUnit(unit) ? m_units[size_t(unit)].connection.get() : nullptr;
     }
+    Sound4Unit& unit(int unit) { return m_units[size_t(unit)]; }
+    const Sound4Unit& unit(int unit) const { return m_units[size_t(unit)]; }
+    State state(int unit) const { return m_units[size_t(unit)].state(); }
+    static bool validUnit(int unit) { return unit >= 0 && unit < NbSound4; }
 
-    std::array<std::unique_ptr<TelnetConnection>, NbSound4> TelnetSound4; // one per unit
+    // The one place where a unit's session state changes. PbBSound4Connected,
+    // PbBSound4LoggedIn, PbBSound4LoginPending and the CommandSound4Login caption
+    // follow from it.
+    void setState(int unit, State state);
+
     QTimer Timer30s; // automatic reconnection of dropped units
-    // Per unit, the requests written on its session and not yet answered.
-    std::array<AwaitedAnswers, NbSound4> awaited;
+
+private:
+    std::array<Sound4Unit, NbSound4> m_units;
+    Sound4UnitState& m_flags;
+    FrmSetup& m_setup;
 };

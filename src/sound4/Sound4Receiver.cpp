@@ -49,7 +49,7 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link&
         connect(connection, &TelnetConnection::stateChanged, this, [this, unit, connection] {
             if (connection->state() == TelnetConnection::Closed) {
                 m_tail[unit].clear(); // a line cut by the drop never completes
-                m_link.awaited[size_t(unit)].clear();
+                m_link.unit(unit).awaited.clear();
                 m_cutting[size_t(unit)] = false;
                 flushRepeats(unit);
                 m_loginLostSeen[size_t(unit)] = false;
@@ -145,7 +145,7 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
     QByteArray line = piece;
     line.replace('\n', ' ');
     line = trimBlankBytes(line);
-    if (const std::optional<Sound4Answer> answer = m_link.awaited[size_t(unit)].settle(line)) {
+    if (const std::optional<Sound4Answer> answer = m_link.unit(unit).awaited.settle(line)) {
         if (answer->loginRequired) {
             loginLost(unit, fromWindows1252(line));
         }
@@ -155,8 +155,7 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
     // Login acknowledgement.
     if (m_state.PbBSound4LoginPending[unit] &&
         fromWindows1252(line).contains(QStringLiteral("OK : LOGIN"), Qt::CaseInsensitive)) {
-        m_state.PbBSound4LoginPending[unit] = false;
-        m_state.PbBSound4LoggedIn[unit] = true;
+        m_link.setState(unit, Sound4Link::State::LoggedIn);
     }
 
     // Answer to a player or console command; "+" announces more lines.
@@ -241,6 +240,9 @@ void Sound4Receiver::loginLost(int unit, const QString& words) {
                      true);
     }
     m_loginLostSeen[size_t(unit)] = true;
+    if (m_link.state(unit) == Sound4Link::State::LoggedIn) {
+        m_link.setState(unit, Sound4Link::State::Connected);
+    }
     m_state.PbBSound4LoggedIn[unit] = false;
 }
 

@@ -15,7 +15,6 @@
 namespace {
 
 const QString LoginCaption = QStringLiteral("Login");
-const QString LogoutCaption = QStringLiteral("Logout");
 
 QString callerName(const char* procedure) {
     const QString name = QLatin1String(procedure);
@@ -66,7 +65,7 @@ AppError Sound4Sessions::Sound4Send(int unit, const QByteArray& text, Sound4Requ
     }
     const AppError error = connection->send(text);
     if (error.number == 0) {
-        const quint64 awaited = m_link.awaited[size_t(unit)].expect(request);
+        const quint64 awaited = m_link.unit(unit).awaited.expect(request);
         if (ticket) {
             *ticket = awaited;
         }
@@ -124,8 +123,7 @@ void Sound4Sessions::logInSteps(qint16 unit) {
         return;
     }
     trap.at(40);
-    m_state.PbBSound4LoggedIn[unit] = false;
-    m_state.PbBSound4LoginPending[unit] = true;
+    m_link.setState(unit, Sound4Link::State::LoggingIn);
     const QString credentials =
         serial.isEmpty() ? user + QLatin1Char(',') + password
                          : serial + QLatin1Char(',') + user + QLatin1Char(',') + password;
@@ -142,8 +140,7 @@ void Sound4Sessions::logInSteps(qint16 unit) {
             break;
         }
         if (m_state.PbBSound4LoggedIn[unit]) {
-            m_setup.CommandSound4Login[unit].setCaption(LogoutCaption);
-            break;
+            break; // the acknowledgement made the unit logged in
         }
         if (m_state.PbBQuitterEnCours) {
             break; // quitting: the program must not wait on a unit
@@ -151,6 +148,9 @@ void Sound4Sessions::logInSteps(qint16 unit) {
         m_events.waitForEvents(WaitMs + 1 - elapsed);
     }
     trap.at(70);
+    if (m_link.state(unit) == Sound4Link::State::LoggingIn) {
+        m_link.setState(unit, Sound4Link::State::Connected); // not acknowledged in time
+    }
     m_state.PbBSound4LoginPending[unit] = false;
     m_setup.ShapeNoSound4[unit].setVisible(true);
 }
@@ -163,11 +163,11 @@ void Sound4Sessions::logOut(qint16 unit) {
     }
     clearHelpFlags(unit);
     trap.at(120);
+    m_link.setState(unit, Sound4Link::State::LoggingOut);
     trap.fail(Sound4Send(unit, QByteArrayLiteral("logout"), Sound4Request::Logout));
     trap.at(130);
-    m_setup.CommandSound4Login[unit].setCaption(LoginCaption);
-    m_state.PbBSound4LoggedIn[unit] = false;
-    m_state.PbBSound4Connected[unit] = false;
+    // The session stays open on the unit's side; the program no longer uses it.
+    m_link.setState(unit, Sound4Link::State::Disconnected);
     m_state.PbBSound4Reconnect[unit] = false;
     m_setup.ShapeNoSound4[unit].setVisible(false);
 }
@@ -194,7 +194,7 @@ void Sound4Sessions::connectUnit(qint16 unit) {
         return;
     }
     trap.at(20);
-    m_state.PbBSound4Connected[unit] = false;
+    m_link.setState(unit, Sound4Link::State::Connecting);
     m_state.PbBSound4Reconnect[unit] = false;
     clearHelpFlags(unit);
 
@@ -249,8 +249,7 @@ void Sound4Sessions::disconnectUnit(qint16 unit) {
             break;
         }
         if (!m_state.PbBSound4Connected[unit]) {
-            m_state.PbBSound4LoggedIn[unit] = false;
-            m_setup.CommandSound4Login[unit].setCaption(LoginCaption);
+            m_link.setState(unit, Sound4Link::State::Disconnected);
             break;
         }
         m_events.waitForEvents(WaitMs + 1 - elapsed);
@@ -267,18 +266,16 @@ void Sound4Sessions::TelnetSound4_State(qint16 unit) {
     switch (m_link.connection(unit)->state()) {
     case TelnetConnection::Closed:
         name = QStringLiteral("Closed");
-        m_state.PbBSound4Connected[unit] = false;
+        m_link.setState(unit, Sound4Link::State::Disconnected);
         m_state.PbBSound4Reconnect[unit] = false;
-        m_setup.CommandSound4Login[unit].setCaption(LoginCaption);
         break;
     case TelnetConnection::Connecting:
         name = QStringLiteral("Connecting");
         break;
     case TelnetConnection::Connected:
         name = QStringLiteral("Connected");
-        m_state.PbBSound4Connected[unit] = true;
+        m_link.setState(unit, Sound4Link::State::Connected);
         m_state.PbBSound4Reconnect[unit] = false;
-        m_setup.CommandSound4Login[unit].setCaption(LogoutCaption);
         break;
     case TelnetConnection::Closing:
         name = QStringLiteral("Closing");
@@ -304,6 +301,9 @@ void Sound4Sessions::TelnetSound4_Error(qint16 unit, qint32 code, const QString&
     case 10053:
     case 10057:
         m_trace.line(text);
+        if (m_link.state(unit) != Sound4Link::State::Disconnected) {
+            m_link.setState(unit, Sound4Link::State::Disconnected);
+        }
         m_state.PbBSound4Connected[unit] = false;
         m_state.PbCySound4ReconnectAt[unit] = m_uptime.TickCountMilliSec() + ReconnectDelayMs;
         m_state.PbBSound4Reconnect[unit] = true;

@@ -79,7 +79,7 @@ void TestSound4Link::logoutKeepsSession() {
     QVERIFY(f.program.state.PbBSound4LoggedIn[0]);
     f.program.sessions.CommandSound4Login_Click(0);
     QTRY_COMPARE(sim.received().value(1), QByteArray("logout")); // no line end at all
-    QCOMPARE(f.program.sound4Link.TelnetSound4[0]->state(), int(TelnetConnection::Connected));
+    QCOMPARE(f.program.sound4Link.connection(0)->state(), int(TelnetConnection::Connected));
     QCOMPARE(f.program.frmSetup.CommandSound4Login[0].caption(), QStringLiteral("Login"));
 }
 

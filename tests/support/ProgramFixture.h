@@ -49,7 +49,7 @@ struct ProgramFixture {
     }
 
     FakeTelnetConnection& telnet(int unit) {
-        return static_cast<FakeTelnetConnection&>(*program.sound4Link.TelnetSound4[unit]);
+        return static_cast<FakeTelnetConnection&>(*program.sound4Link.connection(unit));
     }
 
     QString autostartFolder() const { return root.path() + QStringLiteral("/autostart"); }
