@@ -119,13 +119,17 @@ void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& mess
     if (message.size() > MaxLineLength) {
         // A unit's or a peer's text can be of any length: the log keeps a readable
         // line and says how much it left out.
-        TraceLog(marker1, marker2,
-                 message.left(MaxLineLength) + QStringLiteral(" ... (") +
-                     QString::number(message.size() - MaxLineLength) +
-                     QStringLiteral(" characters cut)"),
-                 incident, incidentNumber, writeAllowed);
+        const QString cut = message.left(MaxLineLength) + QStringLiteral(" ... (") +
+                            QString::number(message.size() - MaxLineLength) +
+                            QStringLiteral(" characters cut)");
+        logLine(marker1, marker2, cut, incident, incidentNumber, writeAllowed);
         return;
     }
+    logLine(marker1, marker2, message, incident, incidentNumber, writeAllowed);
+}
+
+void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& message, bool incident,
+                            qint16 incidentNumber, bool writeAllowed) {
     QString prefix = linePrefix(marker1, marker2);
 
     const bool setupLoaded = m_state.PbBFrmSetupChargee;

@@ -77,6 +77,9 @@ public:
     static QString uptimeText(qint64 milliseconds);
 
 private:
+    // One line, already cut to its length, into the lists and the file.
+    void logLine(qint16 marker1, qint16 marker2, const QString& message, bool incident,
+                 qint16 incidentNumber, bool writeAllowed);
     QString linePrefix(qint16 marker1, qint16 marker2);
     QString logFolder() const;
     bool writeBatch(ListField& list, const QString& fileName, const QDateTime& now);

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void markers_data();
     void markers();
     void blankAndClosingDropLines();
+    void longLineIsCut();
     void heldLinesMoveWhenSettingsLoad();
     void batchAtConfiguredSize();
     void incidentWrittenAtOnce();
@@ -80,6 +81,15 @@ void TestDailyTraceLog::blankAndClosingDropLines() {
     f.p.state.PbBFermetureApplication = true;
     f.log.line(QStringLiteral("after close"));
     QCOMPARE(f.listeLogTemp.count(), 1);
+}
+
+void TestDailyTraceLog::longLineIsCut() {
+    TraceLogFixture f;
+    f.log.line(QString(2000, u'a'));
+    f.log.line(QString(5000, u'b'));
+    QVERIFY(f.listeLogTemp.at(0).endsWith(QString(2000, u'a')));
+    QVERIFY(f.listeLogTemp.at(1).endsWith(QString(2000, u'b') +
+                                          QStringLiteral(" ... (3000 characters cut)")));
 }
 
 void TestDailyTraceLog::heldLinesMoveWhenSettingsLoad() {

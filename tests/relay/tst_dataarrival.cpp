@@ -50,6 +50,7 @@ private Q_SLOTS:
     void heldWhileLoadingDroppedWhileClosing();
     void rdsMessages();
     void droppedSessionResendsAfterLogin();
+    void onlyTheirAnswersSettleMessages();
     void unitOutOfRangeSendsNothing();
     void unitWithoutHostIsDropped();
 };
@@ -147,6 +148,30 @@ void TestDataArrival::droppedSessionResendsAfterLogin() {
     QCOMPARE(f.telnet(1).sent.value(0), QByteArray("login admin,\r\n"));
     QCOMPARE(commandsOnly(f.telnet(1).sent), (QList<QByteArray>{"rds.ps=HELLO\r\n", "after\r\n"}));
     QVERIFY(f.queues.ListeDataArrival[0].isEmpty());
+}
+
+// Help listings, lines nobody asked for and the console's own answer settle no player
+// command: a drop afterwards sends again every one the unit did not answer.
+void TestDataArrival::onlyTheirAnswersSettleMessages() {
+    RelayFixture f;
+    f.online(0);
+    f.program.frmSetup.TexteSound4IP[0].setText(QStringLiteral("sound4-0"));
+    f.relay.UDPDataArrival(0, QStringLiteral("<SD4:a=1>"));
+    f.telnet(0).arrive("OK\r\n");                           // a=1
+    f.telnet(0).arrive("NOTICE : input level changed\r\n"); // nobody asked
+    QVERIFY(!f.program.sessions.Sound4Send(0, "help\r\n", Sound4Request::Help).isError());
+    f.relay.UDPDataArrival(0, QStringLiteral("<SD4:b=2>"));
+    f.relay.UDPDataArrival(0, QStringLiteral("<SD4:c=3>"));
+    f.telnet(0).arrive("Section 'rds': RDS encoder\r\nSection 'preset': Presets\r\nOK\r\n");
+    f.telnet(0).sent.clear();
+    f.telnet(0).drop();
+    f.program.sessions.Timer30s_Timer();
+    f.clock.advance(31000);
+    f.program.sessions.Timer30s_Timer();
+    f.relay.TimerDataArrival_Timer();
+    QCOMPARE(commandsOnly(f.telnet(0).sent), (QList<QByteArray>{"b=2\r\n", "c=3\r\n"}));
+    QCOMPARE(f.count(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:b=2>")), 1);
+    QCOMPARE(f.count(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:a=1>")), 0);
 }
 
 void TestDataArrival::unitOutOfRangeSendsNothing() {

@@ -143,11 +143,13 @@ private Q_SLOTS:
                     .contains("Start=0FF"));
     }
 
-    // SIGTERM while unit 0 is switched off and its messages wait: the program ends
-    // at once and cleanly, and unit 1 was relayed meanwhile.
+    // SIGTERM while unit 0 is switched off and its messages wait, and unit 2 floods
+    // lines: the program ends at once and cleanly, and unit 1 was relayed meanwhile.
     void stopsDuringAnOutage() {
         RefusingPort off;
         SimulatorProcess unit1({QStringLiteral("--password"), QStringLiteral("ravin")});
+        SimulatorProcess flooding(
+            {QStringLiteral("--password"), QStringLiteral("ravin"), QStringLiteral("--flood")});
         QTemporaryDir root;
         QVERIFY(QDir().mkpath(root.path() + SettingsFolder));
         {
@@ -156,7 +158,9 @@ private Q_SLOTS:
             ini.write("[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=" + QByteArray::number(off.port()) +
                       "\r\nConnected_0=1\r\nIP_1=127.0.0.1\r\nPort_1=" +
                       QByteArray::number(unit1.port()) +
-                      "\r\nConnected_1=1\r\n"
+                      "\r\nConnected_1=1\r\nIP_2=127.0.0.1\r\nPort_2=" +
+                      QByteArray::number(flooding.port()) +
+                      "\r\nConnected_2=1\r\n"
                       "[Peripheriques_Reseau_Reception_UDP_0]\r\nIP=127.0.0.1\r\nPort=0\r\n"
                       "Actif=1\r\n");
         }
