@@ -6,6 +6,7 @@
 #include "base/NumberReading.h"
 #include "base/TextFormat.h"
 #include "base/UptimeCounter.h"
+#include "base/VisibleText.h"
 #include "model/Fields.h"
 #include "model/ProgramState.h"
 #include "platform/PathSpace.h"
@@ -116,16 +117,18 @@ void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& mess
     if (isBlank(message)) {
         return;
     }
-    if (message.size() > MaxLineLength) {
+    // Outside text shows its control characters: no line end in it can forge a line.
+    const QString shown = withVisibleControls(message);
+    if (shown.size() > MaxLineLength) {
         // A unit's or a peer's text can be of any length: the log keeps a readable
         // line and says how much it left out.
-        const QString cut = message.left(MaxLineLength) + QStringLiteral(" ... (") +
-                            QString::number(message.size() - MaxLineLength) +
+        const QString cut = shown.left(MaxLineLength) + QStringLiteral(" ... (") +
+                            QString::number(shown.size() - MaxLineLength) +
                             QStringLiteral(" characters cut)");
         logLine(marker1, marker2, cut, incident, incidentNumber, writeAllowed);
         return;
     }
-    logLine(marker1, marker2, message, incident, incidentNumber, writeAllowed);
+    logLine(marker1, marker2, shown, incident, incidentNumber, writeAllowed);
 }
 
 void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& message, bool incident,

@@ -3,6 +3,7 @@
 #include "base/Blanks.h"
 #include "base/ErrorTrap.h"
 #include "base/NumberReading.h"
+#include "base/VisibleText.h"
 
 namespace {
 
@@ -69,6 +70,9 @@ QString PlayerCommand::commandToSend() const {
 }
 
 PlayerCommand playerCommandFor(qint16 listener, const QString& message, ErrorReporter& errors) {
+    if (refusalOf(message)) {
+        return {}; // refused where it was read; nothing may reach a unit from it
+    }
     PlayerCommand out;
     if (listener == 0) {
         const QString cmd = ExtraireBalise(message, QStringLiteral("<SD4:"), QString(), errors);
@@ -102,4 +106,23 @@ PlayerCommand playerCommandFor(qint16 listener, const QString& message, ErrorRep
         return out;
     }
     return out;
+}
+
+std::optional<QString> refusalOf(const QString& message) {
+    static const QString tags[] = {QStringLiteral("<SD4:"), QStringLiteral("<Msg:"),
+                                   QStringLiteral("<RDS:"), QStringLiteral("<NoSound4:")};
+    for (const QString& tag : tags) {
+        // The value the fields are read from: the first field of the tag, up to its ">".
+        const qsizetype start = message.indexOf(tag, 0, Qt::CaseInsensitive);
+        if (start < 0) {
+            continue;
+        }
+        const qsizetype from = start + tag.size();
+        const qsizetype end = message.indexOf(QLatin1Char('>'), from);
+        const QString value = message.mid(from, end < 0 ? -1 : end - from);
+        if (hasControlCharacter(value)) {
+            return QStringLiteral("a control character in ") + tag;
+        }
+    }
+    return std::nullopt;
 }

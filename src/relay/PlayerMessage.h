@@ -38,3 +38,8 @@ struct PlayerCommand {
 };
 
 PlayerCommand playerCommandFor(qint16 listener, const QString& message, ErrorReporter& errors);
+
+// Why a player message must not be used, if it must not: a field ("<SD4:", "<Msg:",
+// "<RDS:", "<NoSound4:") whose value holds a control character. A line end inside a
+// field would put a second command line on the unit's session.
+std::optional<QString> refusalOf(const QString& message);

@@ -6,6 +6,7 @@
 #include "base/TextFormat.h"
 #include "base/TimeStamp.h"
 #include "base/TraceSink.h"
+#include "base/VisibleText.h"
 #include "incidents/AlertMail.h"
 #include "model/FrmSetup.h"
 #include "model/Frm_Main.h"
@@ -13,6 +14,7 @@
 #include "platform/DialogsHost.h"
 #include "platform/EventPump.h"
 #include "platform/UdpSocket.h"
+#include "relay/PlayerMessage.h"
 #include "relay/PlayerQueues.h"
 
 #include <optional>
@@ -271,10 +273,23 @@ void UdpReception::SocketWrenchUDPIn_OnRead(qint16 i) {
     }
     trap.at(20);
     QByteArray data;
-    const qint32 n = socket->read(data, MaxDatagram);
+    // One byte more than a player may send tells a longer datagram from one that fits.
+    const qint32 n = socket->read(data, MaxDatagram + 1);
+    if (n > MaxDatagram) {
+        // Cut, it could lose the tag that names its unit and reach another one.
+        m_trace.line(QStringLiteral("Warning: UDP: a datagram longer than ") + num(MaxDatagram) +
+                     QStringLiteral(" bytes is refused: ") +
+                     withVisibleControls(fromWindows1252(data.left(80))) + QStringLiteral("..."));
+        return;
+    }
     if (n > 0) {
         trap.at(30);
         const QString text = fromWindows1252(data.left(n));
+        if (const std::optional<QString> why = refusalOf(text)) {
+            m_trace.line(QStringLiteral("Warning: UDP: datagram refused (") + *why +
+                         QStringLiteral("): ") + withVisibleControls(text));
+            return;
+        }
         m_trace.line(QStringLiteral("UDP: Data arrival: Added to ListeDataArrival: ") + text);
         if (!isBlank(text)) {
             m_queues.append(i, text);

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void untickingCloses();
     void unreadablePortIsReported();
     void blankDatagramLoggedOnly();
+    void badDatagramsRefusedWhole_data();
+    void badDatagramsRefusedWhole();
     void datagramsQueuedInOrderShownNewestFirst();
     void activeTimerKeepsItsPhase();
     void resetClosesForGood();
@@ -150,6 +152,54 @@ void TestUdpReception::blankDatagramLoggedOnly() {
     QVERIFY(r.p.playerQueues.ListeDataArrival[0].isEmpty());
     QVERIFY(r.p.frmMain.ListeReception.isEmpty());
     QVERIFY(!r.p.playerQueues.TimerDataArrival.isActive());
+}
+
+void TestUdpReception::badDatagramsRefusedWhole_data() {
+    QTest::addColumn<int>("listener");
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<QString>("warning"); // empty: the datagram is queued
+    const QByteArray fill(1024 - int(qstrlen("<SD4:preset.name=><NoSound4:1>")), 'x');
+    QTest::newRow("CR LF in a command")
+        << 0 << QByteArray("<SD4:rds.ps=A\r\nlogout\r\n>")
+        << "datagram refused (a control character in <SD4:): <SD4:rds.ps=A<CR><LF>logout<CR><LF>>";
+    QTest::newRow("NUL in a unit number")
+        << 0 << QByteArray("<SD4:a=1><NoSound4:1\0>", 24)
+        << "datagram refused (a control character in <NoSound4:): <SD4:a=1><NoSound4:1<NUL>>";
+    QTest::newRow("LF in a radio text")
+        << 1 << QByteArray("<RDS:RT><Msg:Now playing: X\nsystem.reboot!>")
+        << "datagram refused (a control character in <Msg:): <RDS:RT><Msg:Now playing: "
+           "X<LF>system.reboot!>";
+    QTest::newRow("escape in an RDS item")
+        << 1 << QByteArray("<RDS:P\x1bS><Msg:x>")
+        << "datagram refused (a control character in <RDS:): <RDS:P<0x1B>S><Msg:x>";
+    QTest::newRow("line end after the fields is kept")
+        << 1 << QByteArray("<RDS:PS><Msg:MORNING>\r\n") << QString();
+    QTest::newRow("1 024 bytes fit")
+        << 0 << "<SD4:preset.name=" + fill + "><NoSound4:1>" << QString();
+    QTest::newRow("1 025 bytes refused")
+        << 0 << "<SD4:preset.name=" + fill + "x><NoSound4:1>"
+        << "a datagram longer than 1024 bytes is refused: <SD4:preset.name=xxx";
+}
+
+// A datagram with a control character in a field, or longer than a player may send,
+// reaches no queue and leaves one warning that shows it as it came.
+void TestUdpReception::badDatagramsRefusedWhole() {
+    QFETCH(int, listener);
+    QFETCH(QByteArray, datagram);
+    QFETCH(QString, warning);
+    ReceptionFixture r;
+    r.open(listener, QStringLiteral("10.0.0.5"), QStringLiteral("5000"));
+    r.in(listener).arrive(datagram);
+    if (warning.isEmpty()) {
+        QCOMPARE(r.p.playerQueues.ListeDataArrival[listener].count(), 1);
+        QVERIFY(!r.loggedContaining(QStringLiteral("Warning: UDP:")));
+        return;
+    }
+    QVERIFY(r.p.playerQueues.ListeDataArrival[listener].isEmpty());
+    QVERIFY(r.p.frmMain.ListeReception.isEmpty());
+    QVERIFY2(r.loggedContaining(QStringLiteral("Warning: UDP: ") + warning),
+             qPrintable(r.log().join('\n')));
+    QVERIFY(!r.loggedContaining(QStringLiteral("Added to ListeDataArrival")));
 }
 
 void TestUdpReception::datagramsQueuedInOrderShownNewestFirst() {
