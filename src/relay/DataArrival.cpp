@@ -316,6 +316,9 @@ QString DataArrival::timerState() const {
 
 void DataArrival::TimerDataArrival_Timer() {
     QTimer& timer = m_queues.TimerDataArrival;
+    if (timer.interval() != PlayerQueues::TickMs) {
+        timer.setInterval(PlayerQueues::TickMs); // the passes after the first keep the tick
+    }
     if (m_state.PbBFermetureApplication) {
         timer.stop();
         m_trace.line(

@@ -14,18 +14,23 @@ class PlayerQueues {
 public:
     static constexpr int NbListeners = FrmSetup::NbUdp;
 
-    PlayerQueues() { TimerDataArrival.setInterval(100); }
+    static constexpr int TickMs = 100;
+
+    PlayerQueues() { TimerDataArrival.setInterval(TickMs); }
 
     // Queues a message at the tail of its listener's queue and makes sure the timer
-    // runs. An active timer keeps its phase: restarting it on every message would
-    // hold the dispatcher off for as long as messages keep coming.
+    // runs. After a quiet moment the first pass starts as soon as the event loop is
+    // free (a cue reaches the air at once, not a tick later); the passes that follow
+    // keep the 100 ms tick (the dispatcher sets it back). An active timer keeps its
+    // phase: restarting it on every message would hold the dispatcher off for as long
+    // as messages keep coming.
     void append(int listener, const QString& message) {
         ListeDataArrival[size_t(listener)].addItem(message);
         wake();
     }
     void wake() {
         if (!TimerDataArrival.isActive()) {
-            TimerDataArrival.start();
+            TimerDataArrival.start(0);
         }
     }
 

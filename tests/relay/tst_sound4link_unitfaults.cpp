@@ -224,7 +224,11 @@ void TestUnitFaults::endlessLineStaysBounded() {
     if (!Sanitized) {
         QVERIFY2(peak < 64 * 1024, qPrintable(QString::number(peak)));
     }
-    QCOMPARE(f.traceText().count(QStringLiteral("a line longer than 65536 bytes")), 1);
+    // Once per over-long line, not per chunk read: the login's answer, sent in the
+    // middle of the stream, may end one such line and start another.
+    const qsizetype warnings =
+        f.traceText().count(QStringLiteral("a line longer than 65536 bytes"));
+    QVERIFY2(warnings >= 1 && warnings <= 2, qPrintable(QString::number(warnings)));
 }
 
 // A unit that floods lines: the other one still gets 50 of 50, and the log stays small.
