@@ -22,19 +22,20 @@ class TraceSink;
 class UptimeCounter;
 struct ProgramState;
 
-// The player relay's dispatcher: every 100 ms the tick drains the ten queues of
-// received player messages, in listener order, and hands each message to
-// UDPDataArrival, which sends the command it carries to the addressed Sound4 unit.
+// The player relay's dispatcher: a pass drains the ten queues of received player
+// messages, in listener order, and hands each message to UDPDataArrival, which sends
+// the command it carries to the addressed Sound4 unit. The first pass after a quiet
+// moment runs as soon as events do, the ones that follow every 100 ms.
 //
 // A unit that is down holds back no other unit. A message whose send finds the
 // session dropped goes into that unit's hold and the unit is logged in once;
 // while it stays down, its later messages join the hold (in order) and the other
 // units' messages go on. It is tried again at the 30 s reconnection, not in a
 // loop, and once its session is back its held messages leave first, in order.
-// Nor is a message written just before the unit dropped the session lost: each
-// one stays "in flight" until the unit has answered it, and goes back to the head
-// of the hold, in order, when the session is lost first (the unit may then see it
-// twice).
+// Each message written stays "in flight" until the unit's final answer to it (at
+// most Window of them per unit; the rest wait in the hold), and goes back to the
+// head of the hold, in order, when the session is lost first (the unit may then see
+// it twice). What the hold keeps is said in UnitHold.
 class DataArrival final : public QObject {
     Q_OBJECT
 
