@@ -30,13 +30,14 @@ qint32 RegistryAccess::Reg_GetValue(quint32 root, const QString& subkey, const Q
         return ErrorBadKey;
     }
     trap.at(20);
-    const qint32 opened = m_store.createKey(root, subkey);
-    if (opened != 0) {
-        return opened;
+    // Reading never writes: a missing key reads as an empty one, and the file stays
+    // byte for byte as it was (it is created, with its keys, by the first write).
+    RegistryValue stored;
+    const qint32 found = m_store.query(root, subkey, name, stored);
+    if (found != 0 && found != RegistryStore::ErrorFileNotFound) {
+        return found;
     }
     trap.at(30);
-    RegistryValue stored;
-    m_store.query(root, subkey, name, stored); // a missing value leaves the size at 0
     if (stored.ansiSize() <= 1) {
         return 0;
     }

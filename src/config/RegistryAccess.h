@@ -20,7 +20,8 @@ public:
     RegistryAccess(RegistryStore& store, ErrorReporter& errors);
 
     // The value's text: a text value without its final NUL (environment references
-    // not expanded), a REG_DWORD in decimal. Reading creates a missing key. A missing
+    // not expanded), a REG_DWORD in decimal. Reading never writes: a missing key
+    // reads as an empty one. A missing
     // value and an empty one give 0 and ""; a value of any other type gives 234 and "".
     qint32 Reg_GetValue(quint32 root, const QString& subkey, const QString& name, QString& value);
     // Stores the text as REG_SZ (the empty text as a zero-length value), whatever

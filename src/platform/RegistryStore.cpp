@@ -563,6 +563,9 @@ qint32 RegistryStore::query(quint32 root, const QString& subkey, const QString& 
     if (rootName(root).isEmpty()) {
         return ErrorInvalidHandle;
     }
+    if (breaksLine(subkey)) {
+        return ErrorBadPathname;
+    }
     Document doc;
     if (load(m_path, doc) == Load::Failed) {
         return ErrorRegistryIo;
@@ -595,6 +598,16 @@ qint32 RegistryStore::setValue(quint32 root, const QString& subkey, const QStrin
         return ErrorRegistryIo;
     }
     const QString path = keyPath(root, subkey);
+    if (const Key* key = findKey(doc, path)) {
+        for (const Entry& e : key->entries) {
+            if (e.isValue && samePath(e.name, name)) {
+                if (e.value.type == value.type && e.value.data == value.data) {
+                    return 0; // already stored: the file stays as it is
+                }
+                break;
+            }
+        }
+    }
     addKey(doc, path, true);
     setEntry(*findKey(doc, path), Entry{true, name, value, QString(), false});
     return save(m_path, doc);

@@ -86,8 +86,8 @@ public:
     // ErrorFileNotFound for a missing key or value, else a Windows error code.
     qint32 query(quint32 root, const QString& subkey, const QString& name,
                  RegistryValue& value) const;
-    // Stores the value, creating the key when absent. 0 on success, else a Windows
-    // error code.
+    // Stores the value, creating the key when absent; a value already stored as it is
+    // leaves the file untouched. 0 on success, else a Windows error code.
     qint32 setValue(quint32 root, const QString& subkey, const QString& name,
                     const RegistryValue& value);
     // The key's values in file order; nothing for a missing key.

@@ -48,7 +48,7 @@ private Q_SLOTS:
     void init();
     void getValue_data();
     void getValue();
-    void readingCreatesTheKey();
+    void readingNeverWrites();
     void setValue();
     void shares();
 
@@ -106,7 +106,7 @@ void TestRegistryAccess::getValue() {
     QVERIFY(m_errors.empty());
 }
 
-void TestRegistryAccess::readingCreatesTheKey() {
+void TestRegistryAccess::readingNeverWrites() {
     QFile::remove(m_path);
     RegistryStore store(m_path);
     RegistryAccess registry(store, m_errors);
@@ -115,12 +115,26 @@ void TestRegistryAccess::readingCreatesTheKey() {
                                    QStringLiteral("Software\\New\\Key"), QStringLiteral("v"), out),
              0);
     QCOMPARE(out, QString());
-    QVERIFY(bytesOf(m_path).contains("\r\n[HKEY_CURRENT_USER\\Software\\New\\Key]\r\n"));
-    // A read-only registry cannot take the new key: the code comes back.
-    QFile::setPermissions(m_path, QFile::ReadOwner);
+    QVERIFY(!QFileInfo::exists(m_path)); // a missing key reads as empty; nothing is created
+    // A file the store cannot make sense of stays as it is, byte for byte.
+    const QByteArray garbage = QByteArray("\x01garbage [not a key\r\n", 23).repeated(50);
+    put(m_path, garbage);
     QCOMPARE(registry.Reg_GetValue(RegistryStore::HKEY_CURRENT_USER, QStringLiteral("Other"),
                                    QStringLiteral("v"), out),
-             RegistryStore::ErrorAccessDenied);
+             0);
+    QCOMPARE(bytesOf(m_path), garbage);
+    // Writing the value already stored leaves the file untouched; a new one is written.
+    put(m_path, File);
+    QCOMPARE(registry.Reg_SetValue(RegistryStore::HKEY_LOCAL_MACHINE,
+                                   QStringLiteral("Software\\Mirevox\\Ondelia\\Look"),
+                                   QStringLiteral("Style"), QStringLiteral("15"), 1),
+             0);
+    QCOMPARE(bytesOf(m_path), File);
+    QCOMPARE(registry.Reg_SetValue(RegistryStore::HKEY_LOCAL_MACHINE,
+                                   QStringLiteral("Software\\Mirevox\\Ondelia\\Look"),
+                                   QStringLiteral("Style"), QStringLiteral("16"), 1),
+             0);
+    QVERIFY(bytesOf(m_path).contains("\"Style\"=\"16\""));
 }
 
 void TestRegistryAccess::setValue() {
