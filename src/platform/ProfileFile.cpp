@@ -10,6 +10,73 @@
 
 namespace {
 
+// How the file's text is stored. Windows' profile functions read a file with a
+// UTF-16 LE or a UTF-8 byte-order mark as well as an 8-bit one; a write keeps the
+// file's encoding and mark. The lines are parsed on an 8-bit form of the text: the
+// Windows-1252 bytes themselves, or UTF-8 for a file that had a mark.
+enum class Encoding { Ansi, Utf8, Utf16Le };
+
+struct Codec {
+    Encoding encoding = Encoding::Ansi;
+
+    QString decode(QByteArrayView bytes) const {
+        return encoding == Encoding::Ansi ? fromWindows1252(bytes.toByteArray())
+                                          : QString::fromUtf8(bytes);
+    }
+    QByteArray encode(const QString& text) const {
+        return encoding == Encoding::Ansi ? toWindows1252(text) : text.toUtf8();
+    }
+};
+
+const QByteArray Utf8Mark = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray Utf16LeMark = QByteArrayLiteral("\xFF\xFE");
+constexpr char CtrlZ = '\x1A'; // a DOS end of file: not part of the last value
+
+// A file's content as the parser reads it: its 8-bit text (without the mark and a
+// trailing Ctrl-Z), and what the write must put back around it.
+struct Unwrapped {
+    Codec codec;
+    QByteArray text;
+    qsizetype ctrlZ = 0; // trailing Ctrl-Z characters, kept on a write
+};
+
+Unwrapped unwrap(const QByteArray& raw) {
+    Unwrapped u;
+    if (raw.startsWith(Utf16LeMark)) {
+        u.codec.encoding = Encoding::Utf16Le;
+        const QByteArray body = raw.sliced(2);
+        u.text =
+            QString::fromUtf16(reinterpret_cast<const char16_t*>(body.constData()), body.size() / 2)
+                .toUtf8();
+    } else if (raw.startsWith(Utf8Mark)) {
+        u.codec.encoding = Encoding::Utf8;
+        u.text = raw.sliced(3);
+    } else {
+        u.text = raw;
+    }
+    while (u.text.endsWith(CtrlZ)) {
+        u.text.chop(1);
+        ++u.ctrlZ;
+    }
+    return u;
+}
+
+QByteArray wrap(const Unwrapped& u, const QByteArray& text) {
+    const QByteArray body = text + QByteArray(u.ctrlZ, CtrlZ);
+    switch (u.codec.encoding) {
+    case Encoding::Utf16Le: {
+        const QString wide = QString::fromUtf8(body);
+        return Utf16LeMark +
+               QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+    }
+    case Encoding::Utf8:
+        return Utf8Mark + body;
+    case Encoding::Ansi:
+        break;
+    }
+    return body;
+}
+
 // One line of the file: its bytes are [start, end), its line end [end, next).
 struct Line {
     qsizetype start = 0;
@@ -80,10 +147,6 @@ QByteArrayView trimmed(QByteArrayView text) {
     return text;
 }
 
-QString decoded(QByteArrayView bytes) {
-    return fromWindows1252(bytes.toByteArray());
-}
-
 // One pair of enclosing quotes, double or single, goes.
 QByteArrayView unquoted(QByteArrayView value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -93,7 +156,7 @@ QByteArrayView unquoted(QByteArrayView value) {
     return value;
 }
 
-Parsed parse(QByteArrayView text) {
+Parsed parse(QByteArrayView text, const Codec& codec) {
     Parsed p;
     qsizetype i = 0;
     while (i < text.size() && isBlankOrTab(text.at(i))) {
@@ -109,7 +172,7 @@ Parsed parse(QByteArrayView text) {
             return p;
         }
         p.kind = Kind::Header;
-        p.name = decoded(trimmed(text.sliced(i + 1, close - i - 1)));
+        p.name = codec.decode(trimmed(text.sliced(i + 1, close - i - 1)));
         return p;
     }
     if (text.at(i) == ';') {
@@ -122,16 +185,16 @@ Parsed parse(QByteArrayView text) {
         return p;
     }
     p.kind = Kind::Key;
-    p.name = decoded(trimmed(text.first(equals)));
-    p.value = decoded(unquoted(trimmed(text.sliced(equals + 1))));
+    p.name = codec.decode(trimmed(text.first(equals)));
+    p.value = codec.decode(unquoted(trimmed(text.sliced(equals + 1))));
     return p;
 }
 
-Parsed parse(const QByteArray& content, const Line& line) {
-    return parse(QByteArrayView(content).sliced(line.start, line.end - line.start));
+Parsed parse(const QByteArray& content, const Line& line, const Codec& codec) {
+    return parse(QByteArrayView(content).sliced(line.start, line.end - line.start), codec);
 }
 
-QString trimmedName(const QString& name) {
+QString trimmedName(const QString& name, const Codec& codec) {
     qsizetype first = 0;
     qsizetype last = name.size();
     const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
@@ -141,9 +204,9 @@ QString trimmedName(const QString& name) {
     while (last > first && blank(name.at(last - 1))) {
         --last;
     }
-    // The name as it reads back from the file, characters without a
-    // Windows-1252 code having become "?".
-    return fromWindows1252(toWindows1252(name.mid(first, last - first)));
+    // The name as it reads back from the file (in an 8-bit file, characters without a
+    // Windows-1252 code having become "?").
+    return codec.decode(codec.encode(name.mid(first, last - first)));
 }
 
 bool sameName(const QString& a, const QString& b) {
@@ -155,6 +218,11 @@ bool breaksLine(const QString& text) {
            text.contains(QChar(u'\0'));
 }
 
+// The new 8-bit text, or nothing when the write must be refused.
+std::optional<QByteArray> updateText(const QByteArray& content, const Codec& codec,
+                                     const QString& section, const QString& key,
+                                     const QString& value);
+
 } // namespace
 
 QStringList ProfileFile::sections(const QString& nativePath) {
@@ -163,9 +231,9 @@ QStringList ProfileFile::sections(const QString& nativePath) {
     if (!file.open(QIODevice::ReadOnly)) {
         return names;
     }
-    const QByteArray content = file.readAll();
-    for (const Line& line : splitLines(content)) {
-        const Parsed p = parse(content, line);
+    const Unwrapped u = unwrap(file.readAll());
+    for (const Line& line : splitLines(u.text)) {
+        const Parsed p = parse(u.text, line, u.codec);
         if (p.kind == Kind::Header && !p.name.isEmpty()) {
             names << p.name;
         }
@@ -173,16 +241,18 @@ QStringList ProfileFile::sections(const QString& nativePath) {
     return names;
 }
 
-std::optional<QString> ProfileFile::find(const QByteArray& content, const QString& section,
+std::optional<QString> ProfileFile::find(const QByteArray& raw, const QString& section,
                                          const QString& key) {
-    const QString s = trimmedName(section);
-    const QString k = trimmedName(key);
+    const Unwrapped u = unwrap(raw);
+    const QByteArray& content = u.text;
+    const QString s = trimmedName(section, u.codec);
+    const QString k = trimmedName(key, u.codec);
     if (s.isEmpty() || k.isEmpty()) {
         return std::nullopt;
     }
     bool inSection = false;
     for (const Line& line : splitLines(content)) {
-        const Parsed p = parse(content, line);
+        const Parsed p = parse(content, line, u.codec);
         if (p.kind == Kind::Header) {
             if (inSection) {
                 return std::nullopt; // only the first matching section counts
@@ -195,10 +265,23 @@ std::optional<QString> ProfileFile::find(const QByteArray& content, const QStrin
     return std::nullopt;
 }
 
-std::optional<QByteArray> ProfileFile::update(const QByteArray& content, const QString& section,
+std::optional<QByteArray> ProfileFile::update(const QByteArray& raw, const QString& section,
                                               const QString& key, const QString& value) {
-    const QString s = trimmedName(section);
-    const QString k = trimmedName(key);
+    const Unwrapped u = unwrap(raw);
+    const std::optional<QByteArray> updated = updateText(u.text, u.codec, section, key, value);
+    if (!updated) {
+        return std::nullopt;
+    }
+    return wrap(u, *updated);
+}
+
+namespace {
+
+std::optional<QByteArray> updateText(const QByteArray& content, const Codec& codec,
+                                     const QString& section, const QString& key,
+                                     const QString& value) {
+    const QString s = trimmedName(section, codec);
+    const QString k = trimmedName(key, codec);
     if (s.isEmpty() || k.isEmpty() || breaksLine(s) || breaksLine(k) || breaksLine(value) ||
         s.contains(QLatin1Char(']')) || k.contains(QLatin1Char('=')) ||
         k.startsWith(QLatin1Char('[')) || k.startsWith(QLatin1Char(';'))) {
@@ -206,12 +289,12 @@ std::optional<QByteArray> ProfileFile::update(const QByteArray& content, const Q
     }
     const QList<Line> lines = splitLines(content);
     const QByteArray eol = lineEndOf(content);
-    const QByteArray keyLine = toWindows1252(k + QLatin1Char('=') + value);
+    const QByteArray keyLine = codec.encode(k + QLatin1Char('=') + value);
 
     qsizetype header = -1;
     qsizetype lastContent = -1; // the header, or the section's last key or other line
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Parsed p = parse(content, lines.at(i));
+        const Parsed p = parse(content, lines.at(i), codec);
         if (p.kind == Kind::Header) {
             if (header >= 0) {
                 break;
@@ -245,8 +328,10 @@ std::optional<QByteArray> ProfileFile::update(const QByteArray& content, const Q
     if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r')) {
         out += eol;
     }
-    return out + '[' + toWindows1252(s) + ']' + eol + keyLine + eol;
+    return out + '[' + codec.encode(s) + ']' + eol + keyLine + eol;
 }
+
+} // namespace
 
 std::optional<QString> ProfileFile::read(const QString& nativePath, const QString& section,
                                          const QString& key) {

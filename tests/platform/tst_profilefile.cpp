@@ -25,6 +25,13 @@ void put(const QString& path, const QByteArray& bytes) {
 const QString None = QStringLiteral("<none>");
 const QByteArray X300(300, 'x');
 
+// The text as a file Windows' Notepad saves as "Unicode": UTF-16 LE with its mark.
+QByteArray utf16le(const char* text) {
+    const QString wide = QString::fromUtf8(text);
+    return QByteArrayLiteral("\xFF\xFE") +
+           QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+}
+
 // What a profile read gives for each file.
 struct ReadRow {
     const char* name;
@@ -80,7 +87,13 @@ const ReadRow ReadRows[] = {
     {"empty value", "[S]\r\nk=\r\n", "S", "k", ""},
     {"blank value", "[S]\r\nk=  \t\r\n", "S", "k", ""},
     {"empty file", "", "S", "k", None},
-    {"binary garbage", QByteArrayLiteral("\xFF\xFE\0\x01\x80]\r\n[\r\n[S]\r\nk=v\0w\r\n"), "S", "k",
+    {"UTF-8 mark, first section", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9t\xC3\xA9\r\n", "S", "k", "été"},
+    {"UTF-16 LE mark", utf16le("[S]\r\nk=\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\r\n"), "S", "k", "été €"},
+    {"UTF-16 LE mark, CR LF inside", utf16le("[A]\r\nx=1\r\n[S]\r\nk=v\r\n"), "s", "K", "v"},
+    {"Ctrl-Z after the last value", "[S]\r\nk=v\x1A", "S", "k", "v"},
+    {"Ctrl-Z after the last line", "[S]\r\nk=v\r\n\x1A", "S", "k", "v"},
+    {"UTF-16 and Ctrl-Z", utf16le("[S]\r\nk=v\x1A"), "S", "k", "v"},
+    {"binary garbage", QByteArrayLiteral("\x80\xFF\0\x01\x80]\r\n[\r\n[S]\r\nk=v\0w\r\n"), "S", "k",
      QStringLiteral("v") + QChar(u'\0') + QStringLiteral("w")},
 };
 
@@ -91,7 +104,7 @@ struct WriteRow {
     const char* section;
     const char* key;
     const char* value;
-    const char* after;
+    QByteArray after; // empty: refused
 };
 const WriteRow WriteRows[] = {
     {"replace, caller's spelling", "; head\r\n[S]\r\n; c\r\n  KEY = old ; x\r\nz=1\r\n", "s", "Key",
@@ -116,6 +129,11 @@ const WriteRow WriteRows[] = {
     {"e acute as one byte", "[S]\r\n", "S", "k", "é", "[S]\r\nk=\xE9\r\n"},
     {"other bytes untouched", "\xFF\x01 junk\r\n[S]\r\nk=1\r\n\t; \x80\r\n", "S", "k", "2",
      "\xFF\x01 junk\r\n[S]\r\nk=2\r\n\t; \x80\r\n"},
+    {"UTF-16 stays UTF-16", utf16le("[S]\r\nk=1\r\n"), "S", "k", "€",
+     utf16le("[S]\r\nk=\xE2\x82\xAC\r\n")},
+    {"UTF-16 new section", utf16le("[S]\r\n"), "T", "k", "v", utf16le("[S]\r\n[T]\r\nk=v\r\n")},
+    {"UTF-8 mark kept", "\xEF\xBB\xBF[S]\r\n", "S", "k", "é", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\n"},
+    {"Ctrl-Z stays last", "[S]\r\nk=1\r\n\x1A", "S", "k", "2", "[S]\r\nk=2\r\n\x1A"},
     {"line break in value", "[S]\r\n", "S", "k", "a\r\n[T]", nullptr},
     {"LF in key", "[S]\r\n", "S", "k\nx", "v", nullptr},
     {"CR in section", "[S]\r\n", "S\r", "k", "v", nullptr},
@@ -172,8 +190,7 @@ void TestProfileFile::writing_data() {
     QTest::addColumn<QByteArray>("after"); // empty: refused
     for (const WriteRow& r : WriteRows) {
         QTest::newRow(r.name) << r.before << QString::fromUtf8(r.section)
-                              << QString::fromUtf8(r.key) << QString::fromUtf8(r.value)
-                              << QByteArray(r.after);
+                              << QString::fromUtf8(r.key) << QString::fromUtf8(r.value) << r.after;
     }
 }
 
