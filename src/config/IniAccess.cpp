@@ -38,11 +38,25 @@ QString IniAccess::LectureIni(const QString& file, const QString& section, const
 
 bool IniAccess::EcritureIni(const QString& file, const QString& section, const QString& key,
                             const QString& value) {
-    ErrorTrap trap(m_errors, QStringLiteral("Lib_Systeme:EcritureIni"));
-    trap.at(10);
     if (isBlank(section) || isBlank(key)) {
         return false;
     }
+    return writeEntries(QStringLiteral("Lib_Systeme:EcritureIni"), file,
+                        {ProfileFile::Entry{section, key, value}});
+}
+
+bool IniAccess::EcritureIniAll(const QString& file, const QList<ProfileFile::Entry>& entries) {
+    for (const ProfileFile::Entry& entry : entries) {
+        if (isBlank(entry.section) || isBlank(entry.key)) {
+            return false;
+        }
+    }
+    return writeEntries(QStringLiteral("Lib_Systeme:EcritureIniAll"), file, entries);
+}
+
+bool IniAccess::writeEntries(const QString& procedure, const QString& file,
+                             const QList<ProfileFile::Entry>& entries) {
+    ErrorTrap trap(m_errors, procedure);
     trap.at(20);
     if (!NomFichierCorrect(file)) {
         return false;
@@ -52,7 +66,7 @@ bool IniAccess::EcritureIni(const QString& file, const QString& section, const Q
     const auto write = [&] {
         // Translated at each attempt: a folder created in between may change the case
         // the path resolves to.
-        return ProfileFile::write(m_paths.toNative(path), section, key, value);
+        return ProfileFile::writeAll(m_paths.toNative(path), entries);
     };
     const ProfileFile::WriteStatus first = write();
     if (first == ProfileFile::WriteStatus::Written) {
@@ -76,7 +90,12 @@ bool IniAccess::EcritureIni(const QString& file, const QString& section, const Q
     trap.at(60);
     m_files.File_RemoveFlag(path, 1);
     trap.at(70);
-    return write() == ProfileFile::WriteStatus::Written;
+    if (write() == ProfileFile::WriteStatus::Written) {
+        return true;
+    }
+    // Still not written: that is an error, not a quiet "false".
+    trap.fail(AppError::runtime(75)); // Path/File access error
+    return false;
 }
 
 QStringList IniAccess::sectionNames(const QString& file) {

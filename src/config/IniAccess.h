@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ProfileFile.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +29,9 @@ public:
     // the file's folder chain, then after clearing the file's read-only attribute.
     bool EcritureIni(const QString& file, const QString& section, const QString& key,
                      const QString& value);
+    // Every entry into one file, with one read and one atomic write (all or none),
+    // tried again as EcritureIni is. A final failure reaches the error report.
+    bool EcritureIniAll(const QString& file, const QList<ProfileFile::Entry>& entries);
 
     // The section names of a file, in file order; none when it is missing.
     QStringList sectionNames(const QString& file);
@@ -34,6 +40,9 @@ public:
     static QString profilePath(const QString& file);
 
 private:
+    bool writeEntries(const QString& procedure, const QString& file,
+                      const QList<ProfileFile::Entry>& entries);
+
     const PathSpace& m_paths;
     ErrorReporter& m_errors;
     FolderChecks& m_folders;

@@ -347,6 +347,11 @@ std::optional<QString> ProfileFile::read(const QString& nativePath, const QStrin
 
 ProfileFile::WriteStatus ProfileFile::write(const QString& nativePath, const QString& section,
                                             const QString& key, const QString& value) {
+    return writeAll(nativePath, {Entry{section, key, value}});
+}
+
+ProfileFile::WriteStatus ProfileFile::writeAll(const QString& nativePath,
+                                               const QList<Entry>& entries) {
     QByteArray content;
     const QFileInfo info(nativePath);
     if (info.exists()) {
@@ -359,11 +364,15 @@ ProfileFile::WriteStatus ProfileFile::write(const QString& nativePath, const QSt
             return WriteStatus::Failed;
         }
     }
-    const std::optional<QByteArray> updated = update(content, section, key, value);
-    if (!updated) {
-        return WriteStatus::Refused;
+    for (const Entry& entry : entries) {
+        const std::optional<QByteArray> updated =
+            update(content, entry.section, entry.key, entry.value);
+        if (!updated) {
+            return WriteStatus::Refused;
+        }
+        content = *updated;
     }
-    return AtomicFile::replace(nativePath, *updated) == AtomicFile::Result::Written
+    return AtomicFile::replace(nativePath, content) == AtomicFile::Result::Written
                ? WriteStatus::Written
                : WriteStatus::Failed;
 }

@@ -52,6 +52,17 @@ public:
     static WriteStatus write(const QString& nativePath, const QString& section, const QString& key,
                              const QString& value);
 
+    // One key to write.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // Every entry, in order, as write() would one by one, but with one read and one
+    // atomic replacement of the file: all of them are written or none. Refused when
+    // one entry is (nothing is touched).
+    static WriteStatus writeAll(const QString& nativePath, const QList<Entry>& entries);
+
     // The names of the file's sections, in file order (empty when the file is missing).
     static QStringList sections(const QString& nativePath);
 

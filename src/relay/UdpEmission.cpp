@@ -103,13 +103,19 @@ void UdpEmission::sendToPort(qint16 i, const QString& portField, const QString& 
     const QString target = address + QLatin1Char(':') + portField + QLatin1Char(' ') + text;
     m_trace.line(QStringLiteral("UDP: NoAddress: ") + num(i) + QStringLiteral("| ") + target);
     trap.at(30);
+    bool sent = false;
     if (const std::optional<qint32> port = ToInt32(*value)) {
-        SendDataUDPSocketWrench(0, address, *port, text);
+        sent = SendDataUDPSocketWrench(0, address, *port, text);
     } else {
         trap.fail(AppError::overflow());
     }
     trap.at(40);
-    m_trace.line(QStringLiteral("UDP: Send to: ") + target);
+    if (sent) {
+        m_trace.line(QStringLiteral("UDP: Send to: ") + target);
+    } else {
+        // The datagram did not leave: no line may say it was sent.
+        m_trace.line(QStringLiteral("Warning: UDP: Not sent to: ") + target);
+    }
 }
 
 // A short pause that lets events run and costs no processor time.
@@ -124,31 +130,32 @@ void UdpEmission::pause() {
     }
 }
 
-void UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
+bool UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
                                           const QString& text) {
     if (m_sending) {
         m_waiting.push_back({s, address, port, text});
-        return;
+        return true; // it leaves once the running send is over
     }
     m_sending = true;
-    sendOne(s, address, port, text);
+    const bool sent = sendOne(s, address, port, text);
     while (!m_waiting.isEmpty()) {
         const Datagram next = m_waiting.takeFirst();
         sendOne(next.socket, next.address, next.port, next.text);
     }
     m_sending = false;
+    return sent;
 }
 
-void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const QString& text) {
+bool UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const QString& text) {
     ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
     trap.at(10);
     if (!validIndex(s) || !SocketWrenchUDPOut[s]) {
         trap.fail(AppError::subscriptOutOfRange());
-        return;
+        return false;
     }
     UdpSocket& socket = *SocketWrenchUDPOut[s];
     if (isBlank(address)) {
-        return;
+        return false;
     }
     trap.at(20);
     QString target = address;
@@ -166,7 +173,7 @@ void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
         }
     }
     if (target == QLatin1String("127.0.0.1")) {
-        return; // nothing goes to the local loop-back address
+        return false; // nothing goes to the local loop-back address
     }
     trap.at(30);
     if (socket.handle() != -1) {
@@ -183,7 +190,7 @@ void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
     // Only a socket opened towards this target may carry the datagram: one that
     // could not be closed still points at the previous target.
     if (socket.handle() != -1) {
-        return;
+        return false;
     }
     const bool dotted = startsWithDigit(target);
     socket.setHostAddress(dotted ? target : QString());
@@ -200,7 +207,7 @@ void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
     }
     m_events.processPendingEvents();
     if (!opened) {
-        return;
+        return false;
     }
     trap.at(50);
     const QString data = trimBlanks(text).left(MaxDatagram);
@@ -208,12 +215,13 @@ void UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
         m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Write: ") +
                          num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString(),
                      true);
-        return;
+        return false;
     }
     trap.at(60);
     m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Write: Data Sent to: ") + target +
                  QLatin1Char(':') + num(port) + QStringLiteral(" |Data: ") + text);
     m_main.ListeEmission.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + data, true);
+    return true;
 }
 
 void UdpEmission::CheckUDPOutActif_Click(qint16 i) {

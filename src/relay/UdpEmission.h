@@ -41,7 +41,8 @@ public:
     // One datagram through socket s. A send asked for while another one runs (from
     // an event handled inside it) waits for that one to finish, so that it cannot
     // redirect the socket between its connect and its write.
-    void SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
+    // True when the datagram left (or waits for the running send).
+    bool SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
                                  const QString& text);
     // Locks (1) or unlocks the emitter's target fields.
     void CheckUDPOutActif_Click(qint16 i);
@@ -66,7 +67,7 @@ private:
         qint32 port;
         QString text;
     };
-    void sendOne(qint16 s, const QString& address, qint32 port, const QString& text);
+    bool sendOne(qint16 s, const QString& address, qint32 port, const QString& text);
     void sendToPort(qint16 i, const QString& portField, const QString& text);
     void pause();
     void eventLine(const char* event, qint16 s);

@@ -38,10 +38,10 @@ QString caller(const char* procedure) {
 
 Settings::Settings(ProgramState& state, FrmSetup& setup, IniAccess& ini, ErrorReporter& errors,
                    TraceSink& trace, EventPump& events, Sound4Sessions& sessions,
-                   QString settingsFile, QString peripheralsFile)
+                   DialogsHost& dialogs, QString settingsFile, QString peripheralsFile)
     : m_state(state), m_setup(setup), m_ini(ini), m_errors(errors), m_trace(trace),
-      m_events(events), m_sessions(sessions), m_settingsFile(std::move(settingsFile)),
-      m_peripheralsFile(std::move(peripheralsFile)) {
+      m_events(events), m_sessions(sessions), m_dialogs(dialogs),
+      m_settingsFile(std::move(settingsFile)), m_peripheralsFile(std::move(peripheralsFile)) {
     connectChangeSignals();
 }
 
@@ -158,54 +158,79 @@ void Settings::InitSettingsPeripheriques() {
     m_state.PbBPeripheriquesModifies = false;
 }
 
-void Settings::SaveSettings() {
-    ErrorTrap trap(m_errors, caller("SaveSettings"));
-    const QString& f = m_settingsFile;
-    trap.at(10);
-    for (int i = 0; i < FrmSetup::NbSound4; ++i) {
-        m_ini.EcritureIni(f, Sound4Section, key("IP_", i), m_setup.TexteSound4IP[i].text());
-        m_ini.EcritureIni(f, Sound4Section, key("Port_", i), m_setup.TexteSound4Port[i].text());
-        m_ini.EcritureIni(f, Sound4Section, key("NoSerie_", i),
-                          m_setup.TexteSound4NoSerie[i].text());
-        m_ini.EcritureIni(f, Sound4Section, key("User_", i), m_setup.TexteSound4User[i].text());
-        m_ini.EcritureIni(f, Sound4Section, key("PW_", i), m_setup.TexteSound4PW[i].text());
-        m_ini.EcritureIni(f, Sound4Section, key("AutoLogin_", i),
-                          QString::number(m_setup.CheckSound4AutoLogin[i].value()));
+bool Settings::saveAll(const QString& file, const QList<ProfileFile::Entry>& entries) {
+    if (m_ini.EcritureIniAll(file, entries)) {
+        return true;
     }
-    trap.at(20);
-    m_ini.EcritureIni(f, EmailSection, QStringLiteral("Emails"),
-                      m_setup.TexteEmailsAdresses.text());
-    trap.at(30);
-    for (int i = 0; i < FrmSetup::NbEmailChecks; ++i) {
-        m_ini.EcritureIni(f, EmailSection, key("Check_", i),
-                          QString::number(m_setup.CheckEmail[i].value()));
-    }
-    trap.at(40);
-    m_state.PbBOptionsModifiees = false;
+    const QString text =
+        QStringLiteral("Les options n'ont pas pu \u00eatre enregistr\u00e9es dans ") + file +
+        QStringLiteral(" : le fichier ne peut pas \u00eatre \u00e9crit.");
+    m_trace.line(QStringLiteral("Err: Settings: not saved, the file cannot be written: ") + file,
+                 true);
+    m_dialogs.ask(QStringLiteral("Trelvo"), text, DialogsHost::Buttons::Ok,
+                  DialogsHost::Icon::Critical, DialogsHost::Answer::Ok);
+    return false;
 }
 
-void Settings::SaveSettingsPeripheriques() {
+bool Settings::SaveSettings() {
+    ErrorTrap trap(m_errors, caller("SaveSettings"));
+    QList<ProfileFile::Entry> entries;
+    const auto put = [&entries](const QString& section, const QString& name, const QString& value) {
+        entries.append(ProfileFile::Entry{section, name, value});
+    };
+    trap.at(10);
+    for (int i = 0; i < FrmSetup::NbSound4; ++i) {
+        put(Sound4Section, key("IP_", i), m_setup.TexteSound4IP[i].text());
+        put(Sound4Section, key("Port_", i), m_setup.TexteSound4Port[i].text());
+        put(Sound4Section, key("NoSerie_", i), m_setup.TexteSound4NoSerie[i].text());
+        put(Sound4Section, key("User_", i), m_setup.TexteSound4User[i].text());
+        put(Sound4Section, key("PW_", i), m_setup.TexteSound4PW[i].text());
+        put(Sound4Section, key("AutoLogin_", i),
+            QString::number(m_setup.CheckSound4AutoLogin[i].value()));
+    }
+    trap.at(20);
+    put(EmailSection, QStringLiteral("Emails"), m_setup.TexteEmailsAdresses.text());
+    trap.at(30);
+    for (int i = 0; i < FrmSetup::NbEmailChecks; ++i) {
+        put(EmailSection, key("Check_", i), QString::number(m_setup.CheckEmail[i].value()));
+    }
+    trap.at(40);
+    if (!saveAll(m_settingsFile, entries)) {
+        return false; // still edited: nothing was saved
+    }
+    m_state.PbBOptionsModifiees = false;
+    return true;
+}
+
+bool Settings::SaveSettingsPeripheriques() {
     ErrorTrap trap(m_errors, caller("SaveSettingsPeripheriques"));
-    const QString& p = m_peripheralsFile;
     const QString ip = QStringLiteral("IP");
     const QString actif = QStringLiteral("Actif");
+    QList<ProfileFile::Entry> entries;
+    const auto put = [&entries](const QString& section, const QString& name, const QString& value) {
+        entries.append(ProfileFile::Entry{section, name, value});
+    };
     trap.at(10);
     for (int i = 0; i < FrmSetup::NbUdp; ++i) {
         const QString s = listenerSection(i);
-        m_ini.EcritureIni(p, s, actif, m_setup.CheckUDPInActif[i].value() == 1 ? One : Zero);
-        m_ini.EcritureIni(p, s, ip, m_setup.TexteUDPIPSource[i].text());
-        m_ini.EcritureIni(p, s, QStringLiteral("Port"), m_setup.TexteUDPPortSource[i].text());
+        put(s, actif, m_setup.CheckUDPInActif[i].value() == 1 ? One : Zero);
+        put(s, ip, m_setup.TexteUDPIPSource[i].text());
+        put(s, QStringLiteral("Port"), m_setup.TexteUDPPortSource[i].text());
     }
     trap.at(20);
     for (int i = 0; i < FrmSetup::NbUdp; ++i) {
         const QString s = emitterSection(i);
-        m_ini.EcritureIni(p, s, actif, m_setup.CheckUDPOutActif[i].value() == 1 ? One : Zero);
-        m_ini.EcritureIni(p, s, ip, m_setup.TexteUDPIPCible[i].text());
-        m_ini.EcritureIni(p, s, QStringLiteral("Port1"), m_setup.TexteUDPPortCible[i].text());
-        m_ini.EcritureIni(p, s, QStringLiteral("Port2"), m_setup.TexteUDPPortBCible[i].text());
+        put(s, actif, m_setup.CheckUDPOutActif[i].value() == 1 ? One : Zero);
+        put(s, ip, m_setup.TexteUDPIPCible[i].text());
+        put(s, QStringLiteral("Port1"), m_setup.TexteUDPPortCible[i].text());
+        put(s, QStringLiteral("Port2"), m_setup.TexteUDPPortBCible[i].text());
     }
     trap.at(30);
+    if (!saveAll(m_peripheralsFile, entries)) {
+        return false;
+    }
     m_state.PbBPeripheriquesModifies = false;
+    return true;
 }
 
 void Settings::saveEdited() {
@@ -256,10 +281,12 @@ void Settings::InitNbBase() {
 void Settings::saveConnectedKeys() {
     ErrorTrap trap(m_errors, caller("saveConnectedKeys"));
     trap.at(10);
+    QList<ProfileFile::Entry> entries;
     for (int i = 0; i < ProgramState::NbSound4; ++i) {
-        m_ini.EcritureIni(m_settingsFile, Sound4Section, key("Connected_", i),
-                          m_state.PbBSound4Connected[i] ? One : Zero);
+        entries.append(ProfileFile::Entry{Sound4Section, key("Connected_", i),
+                                          m_state.PbBSound4Connected[i] ? One : Zero});
     }
+    m_ini.EcritureIniAll(m_settingsFile, entries);
 }
 
 void Settings::reconnectSavedUnits() {

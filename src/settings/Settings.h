@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ProfileFile.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
@@ -35,7 +38,7 @@ public:
 
     // Connects the change signals of the settings controls to the two flags.
     Settings(ProgramState& state, FrmSetup& setup, IniAccess& ini, ErrorReporter& errors,
-             TraceSink& trace, EventPump& events, Sound4Sessions& sessions,
+             TraceSink& trace, EventPump& events, Sound4Sessions& sessions, DialogsHost& dialogs,
              QString settingsFile = DefaultFile, QString peripheralsFile = DefaultFile);
 
     const QString& settingsFile() const { return m_settingsFile; }
@@ -53,10 +56,11 @@ public:
     // file holds none of these sections and the legacy file does, they are read
     // from the legacy file and written into the peripherals file, once.
     void InitSettingsPeripheriques();
-    // Controls into "Sound4" (except the Connected_ keys) and "Email".
-    void SaveSettings();
-    // Controls into the listener and emitter sections.
-    void SaveSettingsPeripheriques();
+    // Controls into "Sound4" (except the Connected_ keys) and "Email", in one write of
+    // the file. A failed write is logged and shown, and the edited flag stays set.
+    bool SaveSettings();
+    // Controls into the listener and emitter sections, likewise.
+    bool SaveSettingsPeripheriques();
     // The "Enregistrer" button: saves what was edited, nothing otherwise.
     void CommandSave_Click();
 
@@ -81,6 +85,9 @@ private:
     void connectChangeSignals();
     bool holdsPeripherals(const QString& file);
     void saveEdited();
+    // Writes the entries into the file in one go; on failure, one incident line and a
+    // message to the person.
+    bool saveAll(const QString& file, const QList<ProfileFile::Entry>& entries);
 
     ProgramState& m_state;
     FrmSetup& m_setup;
@@ -89,6 +96,7 @@ private:
     TraceSink& m_trace;
     EventPump& m_events;
     Sound4Sessions& m_sessions;
+    DialogsHost& m_dialogs;
     QString m_settingsFile;
     QString m_peripheralsFile;
 };

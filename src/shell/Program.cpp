@@ -70,7 +70,7 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                   platform.events, uptime),
       site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
            errors, platform.events),
-      settings(state, frmSetup, ini, errors, trace, platform.events, sessions),
+      settings(state, frmSetup, ini, errors, trace, platform.events, sessions, dialogs),
       setupWindow(SetupWindow::Parts{state, frmSetup, frmMsg, frmMain, settings, site, ini, folders,
                                      systemInfo, appVersion, paths, dialogs, trace, errors,
                                      platform.events}) {

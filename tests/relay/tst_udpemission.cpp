@@ -122,7 +122,9 @@ void TestUdpEmission::loopbackSendsNothing() {
               QStringLiteral("hello"));
     f.emission.BtnUDPSend_Click(0);
     QVERIFY(f.logged(QStringLiteral("UDP: NoAddress: 0| 127.0.0.1:7001 hello")));
-    QVERIFY(f.logged(QStringLiteral("UDP: Send to: 127.0.0.1:7001 hello")));
+    // Nothing left, and the log says so rather than "Send to:".
+    QVERIFY(f.logged(QStringLiteral("Warning: UDP: Not sent to: 127.0.0.1:7001 hello")));
+    QVERIFY(!f.logged(QStringLiteral("UDP: Send to: 127.0.0.1:7001 hello")));
     QVERIFY(f.out(0).written.isEmpty());
     QCOMPARE(f.out(0).handle(), -1);
     QVERIFY(f.program.frmMain.ListeEmission.isEmpty());

@@ -1,4 +1,5 @@
 #include "ProgramFixture.h"
+#include "ScriptedDialogs.h"
 #include "settings/Settings.h"
 
 #include <QtTest>
@@ -13,8 +14,9 @@ struct SettingsFixture {
     ProgramFixture f;
     Program& p = f.program;
     FrmSetup& setup = p.frmSetup;
-    Settings settings{p.state,           p.frmSetup, p.ini,       p.errors,      p.trace,
-                      p.platform.events, p.sessions, SettingsIni, PeripheralsIni};
+    ScriptedDialogs dialogs;
+    Settings settings{p.state,           p.frmSetup, p.ini,   p.errors,    p.trace,
+                      p.platform.events, p.sessions, dialogs, SettingsIni, PeripheralsIni};
 
     QString read(const QString& file, const char* section, const QByteArray& key) {
         return p.ini.LectureIni(file, QLatin1String(section), QString::fromLatin1(key),
@@ -37,6 +39,27 @@ class TestSettings : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A save that cannot write says so, keeps the edit to save, and writes nothing.
+    void failedSaveIsReported() {
+        SettingsFixture s;
+        s.setup.TexteSound4IP[0].setText(QStringLiteral("10.1.1.1"));
+        s.setup.TexteEmailsAdresses.setText(QStringLiteral("a@b.c"));
+        QVERIFY(s.p.state.PbBOptionsModifiees);
+        const QString native = s.p.paths.toNative(SettingsIni);
+        QVERIFY(QDir().mkpath(native)); // a folder where the file should be
+        QVERIFY(!s.settings.SaveSettings());
+        QVERIFY(s.p.state.PbBOptionsModifiees);
+        QCOMPARE(s.dialogs.questions.size(), 1);
+        QVERIFY(s.dialogs.questions.at(0).text.contains(SettingsIni));
+        QVERIFY(s.logged(QStringLiteral("Err: Settings: not saved, the file cannot be written: ") +
+                         SettingsIni));
+        QVERIFY(QDir(native).removeRecursively());
+        QVERIFY(s.settings.SaveSettings());
+        QVERIFY(!s.p.state.PbBOptionsModifiees);
+        QCOMPARE(s.read(SettingsIni, "Sound4", "IP_0"), QStringLiteral("10.1.1.1"));
+        QCOMPARE(s.read(SettingsIni, "Email", "Emails"), QStringLiteral("a@b.c"));
+    }
+
     void defaultsWithoutFiles() {
         SettingsFixture s;
         s.p.state.PbBOptionsModifiees = s.p.state.PbBPeripheriquesModifies = true;
