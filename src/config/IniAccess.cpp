@@ -36,6 +36,14 @@ QString IniAccess::LectureIni(const QString& file, const QString& section, const
     return value ? *value : defaultValue.left(ProfileFile::MaxValueLength);
 }
 
+IniSnapshot IniAccess::snapshot(const QString& file) {
+    IniSnapshot snapshot;
+    if (NomFichierCorrect(file)) {
+        snapshot.m_index = ProfileFile::readIndex(m_paths.toNative(profilePath(file)));
+    }
+    return snapshot;
+}
+
 bool IniAccess::EcritureIni(const QString& file, const QString& section, const QString& key,
                             const QString& value) {
     if (isBlank(section) || isBlank(key)) {

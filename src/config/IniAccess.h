@@ -11,6 +11,21 @@ class FileOperations;
 class FolderChecks;
 class PathSpace;
 
+// A profile file read once, for an operation that reads many of its keys: each
+// key reads as LectureIni would have read it at that moment.
+class IniSnapshot {
+public:
+    QString LectureIni(const QString& section, const QString& key,
+                       const QString& defaultValue) const {
+        const std::optional<QString> value = m_index.find(section, key);
+        return value ? *value : defaultValue.left(ProfileFile::MaxValueLength);
+    }
+
+private:
+    friend class IniAccess;
+    ProfileIndex m_index;
+};
+
 // Every read and write of a profile (INI) file of the program and of the suite.
 // Paths are Windows paths, translated by the path space at each call; a bare file
 // name (no folder, no drive) stands for that file in the Windows folder, as the
@@ -25,6 +40,8 @@ public:
     // refused or the file, section or key is missing.
     QString LectureIni(const QString& file, const QString& section, const QString& key,
                        const QString& defaultValue);
+    // The file read once (nothing in it when the path is refused or it is missing).
+    IniSnapshot snapshot(const QString& file);
     // True when the value was written. A failed write is tried again after creating
     // the file's folder chain, then after clearing the file's read-only attribute.
     bool EcritureIni(const QString& file, const QString& section, const QString& key,

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSet>
 
 namespace {
 
@@ -375,4 +376,57 @@ ProfileFile::WriteStatus ProfileFile::writeAll(const QString& nativePath,
     return AtomicFile::replace(nativePath, content) == AtomicFile::Result::Written
                ? WriteStatus::Written
                : WriteStatus::Failed;
+}
+
+ProfileIndex ProfileFile::index(const QByteArray& raw) {
+    const Unwrapped u = unwrap(raw);
+    ProfileIndex index;
+    index.m_utf8 = u.codec.encoding != Encoding::Ansi;
+    QSet<QString> seen; // sections met so far, the first of each counts
+    QHash<QString, QString>* current = nullptr;
+    for (const Line& line : splitLines(u.text)) {
+        const Parsed p = parse(u.text, line, u.codec);
+        if (p.kind == Kind::Header) {
+            const QString name = p.name.toCaseFolded();
+            current = nullptr;
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                current = &index.m_sections[name];
+            }
+        } else if (current && p.kind == Kind::Key && !p.name.isEmpty()) {
+            const QString name = p.name.toCaseFolded();
+            if (!current->contains(name)) {
+                current->insert(name, p.value.left(MaxValueLength));
+            }
+        }
+    }
+    return index;
+}
+
+ProfileIndex ProfileFile::readIndex(const QString& nativePath) {
+    QFile file(nativePath);
+    if (nativePath.isEmpty() || !QFileInfo(nativePath).isFile() ||
+        !file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return index(file.readAll());
+}
+
+std::optional<QString> ProfileIndex::find(const QString& section, const QString& key) const {
+    Codec codec;
+    codec.encoding = m_utf8 ? Encoding::Utf8 : Encoding::Ansi;
+    const QString s = trimmedName(section, codec);
+    const QString k = trimmedName(key, codec);
+    if (s.isEmpty() || k.isEmpty()) {
+        return std::nullopt;
+    }
+    const auto found = m_sections.constFind(s.toCaseFolded());
+    if (found == m_sections.constEnd()) {
+        return std::nullopt;
+    }
+    const auto value = found->constFind(k.toCaseFolded());
+    if (value == found->constEnd()) {
+        return std::nullopt;
+    }
+    return *value;
 }

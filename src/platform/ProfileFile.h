@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,8 @@
 //   lines without "=" and "=value" lines (no key name) are never found;
 // - a value read is cut to its first 254 characters.
 // Nothing is cached: every call opens, reads or replaces, and closes the file.
+class ProfileIndex;
+
 class ProfileFile {
 public:
     static constexpr qsizetype MaxValueLength = 254;
@@ -66,10 +69,28 @@ public:
     // The names of the file's sections, in file order (empty when the file is missing).
     static QStringList sections(const QString& nativePath);
 
+    // The whole file read and parsed once, for an operation that reads many keys.
+    static ProfileIndex readIndex(const QString& nativePath);
+    static ProfileIndex index(const QByteArray& content);
+
     // The same rules on a file's content.
     static std::optional<QString> find(const QByteArray& content, const QString& section,
                                        const QString& key);
     // The new content, or nothing when the write must be refused.
     static std::optional<QByteArray> update(const QByteArray& content, const QString& section,
                                             const QString& key, const QString& value);
+};
+
+// A file's keys as they were when it was read: find() answers as ProfileFile::find
+// would on that content, without parsing it again.
+class ProfileIndex {
+public:
+    std::optional<QString> find(const QString& section, const QString& key) const;
+
+private:
+    friend class ProfileFile;
+    // Case-folded section name -> case-folded key name -> value; only the first of
+    // duplicate sections and keys is kept.
+    QHash<QString, QHash<QString, QString>> m_sections;
+    bool m_utf8 = false; // names are matched as the file's encoding spells them
 };

@@ -80,29 +80,28 @@ qint32 Settings::leadingNumber(const QString& text) {
 
 void Settings::InitSettings() {
     ErrorTrap trap(m_errors, caller("InitSettings"));
-    const QString& f = m_settingsFile;
+    const IniSnapshot ini = m_ini.snapshot(m_settingsFile); // one read of the file
     trap.at(10);
     for (int i = 0; i < FrmSetup::NbSound4; ++i) {
         trap.at(20);
-        m_setup.TexteSound4IP[i].setText(m_ini.LectureIni(f, Sound4Section, key("IP_", i), {}));
+        m_setup.TexteSound4IP[i].setText(ini.LectureIni(Sound4Section, key("IP_", i), {}));
         m_setup.TexteSound4Port[i].setText(
-            m_ini.LectureIni(f, Sound4Section, key("Port_", i), QStringLiteral("3003")));
+            ini.LectureIni(Sound4Section, key("Port_", i), QStringLiteral("3003")));
         m_setup.TexteSound4NoSerie[i].setText(
-            m_ini.LectureIni(f, Sound4Section, key("NoSerie_", i), {}));
+            ini.LectureIni(Sound4Section, key("NoSerie_", i), {}));
         m_setup.TexteSound4User[i].setText(
-            m_ini.LectureIni(f, Sound4Section, key("User_", i), QStringLiteral("admin")));
+            ini.LectureIni(Sound4Section, key("User_", i), QStringLiteral("admin")));
         m_setup.TexteSound4PW[i].setText(
-            m_ini.LectureIni(f, Sound4Section, key("PW_", i), QStringLiteral("ravin")));
+            ini.LectureIni(Sound4Section, key("PW_", i), QStringLiteral("ravin")));
         m_setup.CheckSound4AutoLogin[i].setValue(
-            checkValue(m_ini.LectureIni(f, Sound4Section, key("AutoLogin_", i), Zero)));
+            checkValue(ini.LectureIni(Sound4Section, key("AutoLogin_", i), Zero)));
     }
     trap.at(30);
-    m_setup.TexteEmailsAdresses.setText(
-        m_ini.LectureIni(f, EmailSection, QStringLiteral("Emails"), {}));
+    m_setup.TexteEmailsAdresses.setText(ini.LectureIni(EmailSection, QStringLiteral("Emails"), {}));
     trap.at(40);
     for (int i = 0; i < FrmSetup::NbEmailChecks; ++i) {
         // Anything but exactly "0", an empty value included, ticks the box.
-        const QString v = m_ini.LectureIni(f, EmailSection, key("Check_", i), Zero);
+        const QString v = ini.LectureIni(EmailSection, key("Check_", i), Zero);
         m_setup.CheckEmail[i].setValue(v == Zero ? 0 : 1);
     }
     trap.at(50);
@@ -129,24 +128,25 @@ void Settings::InitSettingsPeripheriques() {
                 .compare(IniAccess::profilePath(LegacyPeripheralsFile), Qt::CaseInsensitive) != 0 &&
         !holdsPeripherals(m_peripheralsFile) && holdsPeripherals(LegacyPeripheralsFile);
     const QString& p = migrate ? LegacyPeripheralsFile : m_peripheralsFile;
+    const IniSnapshot ini = m_ini.snapshot(p); // one read of the file
     const QString ip = QStringLiteral("IP");
     const QString actif = QStringLiteral("Actif");
     trap.at(10);
     for (int i = 0; i < FrmSetup::NbUdp; ++i) {
         const QString s = listenerSection(i);
-        m_setup.TexteUDPIPSource[i].setText(m_ini.LectureIni(p, s, ip, {}));
-        m_setup.TexteUDPPortSource[i].setText(m_ini.LectureIni(p, s, QStringLiteral("Port"), {}));
+        m_setup.TexteUDPIPSource[i].setText(ini.LectureIni(s, ip, {}));
+        m_setup.TexteUDPPortSource[i].setText(ini.LectureIni(s, QStringLiteral("Port"), {}));
         // Last: ticking opens the listener on the address and port just loaded.
-        m_setup.CheckUDPInActif[i].setValue(checkValue(m_ini.LectureIni(p, s, actif, Zero)));
+        m_setup.CheckUDPInActif[i].setValue(checkValue(ini.LectureIni(s, actif, Zero)));
     }
     trap.at(20);
     for (int i = 0; i < FrmSetup::NbUdp; ++i) {
         const QString s = emitterSection(i);
-        m_setup.TexteUDPIPCible[i].setText(m_ini.LectureIni(p, s, ip, {}));
+        m_setup.TexteUDPIPCible[i].setText(ini.LectureIni(s, ip, {}));
         m_setup.TexteUDPPortCible[i].setText(
-            m_ini.LectureIni(p, s, QStringLiteral("Port1"), QString::number(96 + i)));
-        m_setup.TexteUDPPortBCible[i].setText(m_ini.LectureIni(p, s, QStringLiteral("Port2"), {}));
-        m_setup.CheckUDPOutActif[i].setValue(checkValue(m_ini.LectureIni(p, s, actif, Zero)));
+            ini.LectureIni(s, QStringLiteral("Port1"), QString::number(96 + i)));
+        m_setup.TexteUDPPortBCible[i].setText(ini.LectureIni(s, QStringLiteral("Port2"), {}));
+        m_setup.CheckUDPOutActif[i].setValue(checkValue(ini.LectureIni(s, actif, Zero)));
     }
     trap.at(30);
     if (migrate) {

@@ -180,6 +180,8 @@ void TestProfileFile::reading() {
     const QString path = m_dir.filePath(QStringLiteral("read.ini"));
     put(path, content);
     QCOMPARE(ProfileFile::read(path, section, key).value_or(None), expected);
+    // The file read once for many keys answers the same.
+    QCOMPARE(ProfileFile::readIndex(path).find(section, key).value_or(None), expected);
 }
 
 void TestProfileFile::writing_data() {
