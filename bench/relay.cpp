@@ -162,6 +162,20 @@ std::optional<Figures> throughSocat(const Load& load) {
     return run(sim, socat.pid(), port, load, 1, [](qint64 i) { return commandOf(i) + "\r\n"; });
 }
 
+std::optional<Figures> throughToolkit(const Load& load) {
+    rig::Simulator sim(1);
+    rig::Child relay(QStringLiteral(TOOLKIT_RELAY_PATH), {QString::number(sim.ports().value(0))});
+    const std::optional<QRegularExpressionMatch> listening =
+        relay.waitForOutput(QRegularExpression(QStringLiteral("listening on [^:]+:(\\d+)")));
+    if (!listening) {
+        rig::print(QStringLiteral("  the toolkit relay did not start"));
+        return std::nullopt;
+    }
+    QThread::msleep(200); // its login
+    return run(sim, relay.pid(), quint16(listening->captured(1).toUShort()), load, 1,
+               [](qint64 i) { return "<SD4:" + commandOf(i) + "><NoSound4:0>"; });
+}
+
 QString describe(const char* who, const Figures& f) {
     return QStringLiteral("  %1 sent %2, delivered %3 (lost %4, duplicates %5, order violations "
                           "%6); latency p50 %7 ms, p99 %8 ms, max %9 ms; CPU per message %10 µs; "
@@ -183,11 +197,19 @@ void scenario(const QString& title, const Load& load) {
     rig::print(title);
     const std::optional<Figures> ours = throughProgram(load);
     const std::optional<Figures> floor = throughSocat(load);
+    const std::optional<Figures> toolkit = throughToolkit(load);
     if (ours) {
         rig::print(describe("Trelvo:", *ours));
     }
     if (floor) {
         rig::print(describe("socat: ", *floor));
+    }
+    if (toolkit) {
+        rig::print(describe("toolkit:", *toolkit));
+    }
+    if (ours && toolkit && toolkit->cpuPerMessageUs > 0) {
+        rig::print(QStringLiteral("  ratio to the toolkit relay: CPU per message %1")
+                       .arg(ours->cpuPerMessageUs / toolkit->cpuPerMessageUs, 0, 'f', 2));
     }
     if (ours && floor && floor->p50Ms > 0 && floor->cpuPerMessageUs > 0) {
         rig::print(QStringLiteral("  ratios to socat: p50 latency %1, CPU per message %2")
