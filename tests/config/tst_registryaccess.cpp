@@ -117,7 +117,7 @@ void TestRegistryAccess::readingNeverWrites() {
     QCOMPARE(out, QString());
     QVERIFY(!QFileInfo::exists(m_path)); // a missing key reads as empty; nothing is created
     // A file the store cannot make sense of stays as it is, byte for byte.
-    const QByteArray garbage = QByteArray("\x01garbage [not a key\r\n", 23).repeated(50);
+    const QByteArray garbage = QByteArrayLiteral("\x01garbage [not a key\r\n").repeated(50);
     put(m_path, garbage);
     QCOMPARE(registry.Reg_GetValue(RegistryStore::HKEY_CURRENT_USER, QStringLiteral("Other"),
                                    QStringLiteral("v"), out),

@@ -163,7 +163,7 @@ void TestUdpReception::badDatagramsRefusedWhole_data() {
         << 0 << QByteArray("<SD4:rds.ps=A\r\nlogout\r\n>")
         << "datagram refused (a control character in <SD4:): <SD4:rds.ps=A<CR><LF>logout<CR><LF>>";
     QTest::newRow("NUL in a unit number")
-        << 0 << QByteArray("<SD4:a=1><NoSound4:1\0>", 24)
+        << 0 << QByteArray("<SD4:a=1><NoSound4:1\0>", 22)
         << "datagram refused (a control character in <NoSound4:): <SD4:a=1><NoSound4:1<NUL>>";
     QTest::newRow("LF in a radio text")
         << 1 << QByteArray("<RDS:RT><Msg:Now playing: X\nsystem.reboot!>")
