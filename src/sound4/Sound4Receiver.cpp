@@ -92,7 +92,6 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             block.remove(0, end + 1);
             m_cutting[unit] = false;
         }
-        m_windowBytes[size_t(unit)] += block.size();
         QByteArray& tail = m_tail[unit];
         tail += block;
         if (isBlankBytes(tail)) {
@@ -102,7 +101,12 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             continue;
         }
         const QList<QByteArray> pieces = tail.split('\r');
+        const qsizetype held = tail.size();
         tail = pieces.last();
+        // What counts against the unit's share is the lines it makes the program
+        // handle; bytes that only wait for a line end, or are dropped, cost next to
+        // nothing and are read at full speed.
+        m_windowBytes[size_t(unit)] += held - tail.size();
         for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
             handleLine(unit, pieces.at(i));
         }

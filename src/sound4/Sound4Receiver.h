@@ -28,7 +28,7 @@ class Sound4Receiver final : public QObject {
 public:
     // A tail longer than this without a CR is handled as a line of its own.
     static constexpr qsizetype MaxTail = 65536;
-    // Bytes of lines read from one unit in each 100 ms: a unit that floods is read at
+    // Bytes of complete lines read from one unit in each 100 ms: a unit that floods is read at
     // that pace (the rest waits in the system, which slows the unit down), so it
     // cannot take the machine's time from the others.
     static constexpr qsizetype ReadBudget = 64 * 1024;
