@@ -3,8 +3,6 @@
 #include "platform/TelnetConnection.h"
 #include "sound4/AwaitedAnswers.h"
 
-#include <QString>
-
 #include <memory>
 
 // One Sound4 unit as the program sees it: its telnet connection, the one state of
@@ -23,7 +21,6 @@ public:
     };
 
     State state() const { return m_state; }
-    static QString stateName(State state);
 
     std::unique_ptr<TelnetConnection> connection;
     AwaitedAnswers awaited;
