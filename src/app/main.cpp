@@ -65,6 +65,9 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
         launch, ProgramPlatform{clock, events, host, processes, desktop, power,
                                 [] { return std::make_unique<SocketTelnetConnection>(); },
                                 [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
+    // The disk never holds up the event loop: datagrams are read while a batch of
+    // trace lines is written.
+    program.trace.writeInBackground();
 
     bool stopRequested = false;
     int stopSignal = 0;
@@ -86,7 +89,7 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
     const Startup::Outcome outcome = startup.run(options.stationSwitches.join(QLatin1Char(' ')));
     if (outcome != Startup::Outcome::Running) {
         // The settings window never loaded: the lines wait in the early buffer.
-        program.trace.TraceLogForce(program.frmMainBis.ListeLogTemp);
+        program.trace.TraceLogForceNow(program.frmMainBis.ListeLogTemp);
         if (outcome == Startup::Outcome::Refused) {
             QTextStream(stderr) << "KZ3_Trelvo: another copy runs on " << program.paths.root()
                                 << "; this one stops.\n";

@@ -184,6 +184,13 @@ void DailyTraceLog::TraceLogForce(ListField& list, QString& fileName) {
     if (m_writing) {
         return; // a line logged while a batch is written goes with the next batch
     }
+    if (m_writer.busy()) {
+        if (!m_state.PbBFermetureApplication) {
+            m_writeAgain = true; // once the batch on its way is on disk
+            return;
+        }
+        m_writer.wait(); // closing: the last lines must reach the file
+    }
     const QDateTime now = m_clock.localDateTime();
     const QString today = now.toString(QStringLiteral("dd/MM/yyyy"));
     if (list.isEmpty() && m_lastBannerDate == today) {
@@ -196,52 +203,62 @@ void DailyTraceLog::TraceLogForce(ListField& list, QString& fileName) {
     }
 
     m_writing = true;
-    const bool written = writeBatch(list, fileName, now);
+    writeBatch(list, fileName, now);
     m_writing = false;
 
-    m_retryAfter = written ? 0 : m_uptime.TickCountMilliSec() + RetryDelayMs;
     if (m_lastPurgeDate != today) {
         purgeOldFiles(now.date());
     }
+    if (m_state.PbBFermetureApplication) {
+        m_writer.wait();
+    }
 }
 
-bool DailyTraceLog::writeBatch(ListField& list, const QString& fileName, const QDateTime& now) {
+void DailyTraceLog::writeBatch(ListField& list, const QString& fileName, const QDateTime& now) {
     const QString today = now.toString(QStringLiteral("dd/MM/yyyy"));
     const QString native = m_paths.toNative(logFolder() + fileName + QStringLiteral(".Log"));
 
-    QByteArray out;
+    QStringList lines;
     const bool banner = m_lastBannerDate != today;
     if (banner) {
-        out += bannerText();
+        lines = bannerLines();
         giveRebootWarnings(); // queued in the list, so they go with this batch
     }
-    const int rows = list.count();
-    out.reserve(out.size() + rows * 80);
-    for (int i = 0; i < rows; ++i) {
-        out += toWindows1252(list.at(i));
-        out += "\r\n";
-    }
+    m_inFlightList = &list;
+    m_inFlightRows = list.count();
+    lines += list.rows();
+    m_writer.append(native, std::move(lines),
+                    [this, &list, today, banner](LogFileWriter::Outcome outcome) {
+                        batchDone(outcome, list, today, banner);
+                    });
+}
 
-    QDir().mkpath(QFileInfo(native).absolutePath());
-    QFile file(native);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        fail("TraceLogForce", 40, 75);
-        return false;
+void DailyTraceLog::batchDone(LogFileWriter::Outcome outcome, ListField& list, const QString& today,
+                              bool banner) {
+    const int rows = qMin(m_inFlightRows, list.count());
+    m_inFlightList = nullptr;
+    m_inFlightRows = 0;
+    if (outcome != LogFileWriter::Outcome::Written) {
+        m_writeAgain = false;
+        m_retryAfter = m_uptime.TickCountMilliSec() + RetryDelayMs;
+        if (outcome == LogFileWriter::Outcome::NotOpened) {
+            fail("TraceLogForce", 40, 75);
+        } else {
+            fail("TraceLogForce", 60, 61);
+        }
+        return;
     }
-    if (file.write(out) != out.size() || !file.flush()) {
-        fail("TraceLogForce", 60, 61);
-        return false;
-    }
-    file.close();
-
+    m_retryAfter = 0;
     if (banner) {
         m_lastBannerDate = today;
     }
     list.removeFirst(rows);
-    return true;
+    if (std::exchange(m_writeAgain, false) && !list.isEmpty() && !m_writing) {
+        TraceLogForce(list);
+    }
 }
 
-QByteArray DailyTraceLog::bannerText() {
+QStringList DailyTraceLog::bannerLines() {
     const QString rule = BannerPrefix + QString(43, QLatin1Char('='));
     const double theme = Val(m_facts.themeActiveValue()).value_or(0.0);
     const QString lines[] = {
@@ -257,12 +274,7 @@ QByteArray DailyTraceLog::bannerText() {
         BannerPrefix + QStringLiteral("Operating System: ") + m_facts.operatingSystem(),
         rule,
     };
-    QByteArray out;
-    for (const QString& line : lines) {
-        out += toWindows1252(line);
-        out += "\r\n";
-    }
-    return out;
+    return QStringList(std::begin(lines), std::end(lines));
 }
 
 void DailyTraceLog::giveRebootWarnings() {
@@ -291,6 +303,9 @@ void DailyTraceLog::dropOldestWaiting(ListField& list) {
     // Drop a tenth at a time, so the warning is rare and never itself overflows.
     const int excess = list.count() - MaxWaitingLines * 9 / 10;
     list.removeFirst(excess);
+    if (m_inFlightList == &list) {
+        m_inFlightRows = qMax(0, m_inFlightRows - excess); // those are gone already
+    }
     TraceLog(-1, -1,
              QStringLiteral("Warning: TraceLog: ") + QString::number(excess) +
                  QStringLiteral(" lines dropped: the log file could not be written"));

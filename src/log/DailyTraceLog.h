@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/TraceSink.h"
+#include "log/LogFileWriter.h"
 
 #include <QDateTime>
 #include <QString>
@@ -45,6 +46,10 @@ struct TraceLogLists {
 // A batch that cannot be written stays in the buffer and goes with the next write
 // that succeeds; beyond MaxWaitingLines the oldest lines are dropped, and the log
 // says how many.
+//
+// Once writeInBackground() has run, the file writes happen on a helper thread: a
+// batch stays in the buffer until it is on disk, lines logged meanwhile go with the
+// next batch, and a closing program waits for the last one.
 class DailyTraceLog final : public TraceSink {
 public:
     // A longer message is cut to this many characters, with the count of the rest.
@@ -70,6 +75,18 @@ public:
     void TraceLogForce(ListField& list, QString& fileName);
     void TraceLogForce(ListField& list);
 
+    // From now on the batches are written on a helper thread.
+    void writeInBackground() { m_writer.startThread(); }
+    // Blocks until the batch being written is on disk (or failed).
+    void waitForWrites() { m_writer.wait(); }
+    // Writes the list now and waits until it is on disk: before the file is read,
+    // and before the program ends.
+    void TraceLogForceNow(ListField& list) {
+        waitForWrites();
+        TraceLogForce(list);
+        waitForWrites();
+    }
+
     // Today's file name without extension: "yyyymmdd".
     QString todayFileName() const;
 
@@ -82,8 +99,10 @@ private:
                  qint16 incidentNumber, bool writeAllowed);
     QString linePrefix(qint16 marker1, qint16 marker2);
     QString logFolder() const;
-    bool writeBatch(ListField& list, const QString& fileName, const QDateTime& now);
-    QByteArray bannerText();
+    void writeBatch(ListField& list, const QString& fileName, const QDateTime& now);
+    void batchDone(LogFileWriter::Outcome outcome, ListField& list, const QString& today,
+                   bool banner);
+    QStringList bannerLines();
     void giveRebootWarnings();
     void dropOldestWaiting(ListField& list);
     void purgeOldFiles(const QDate& today);
@@ -105,4 +124,9 @@ private:
     bool m_warned48 = false;
     bool m_writing = false;
     qint64 m_retryAfter = 0;
+    // The batch on its way to the disk: the first rows of that list.
+    ListField* m_inFlightList = nullptr;
+    int m_inFlightRows = 0;
+    bool m_writeAgain = false; // a write was asked for while a batch was on its way
+    LogFileWriter m_writer;
 };

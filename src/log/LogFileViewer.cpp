@@ -9,7 +9,7 @@ LogFileViewer::LogFileViewer(DailyTraceLog& log, ListField& listeLog, const Path
     : m_log(log), m_listeLog(listeLog), m_paths(paths), m_desktop(desktop), m_chooser(chooser) {}
 
 void LogFileViewer::LectureLog(const QString& folder, const QString& prefix) {
-    m_log.TraceLogForce(m_listeLog);
+    m_log.TraceLogForceNow(m_listeLog); // the file shown holds every line
     const QString today = m_log.todayFileName();
     if (!m_chooser) {
         return; // no window to choose from

@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QMetaObject>
 #include <QNetworkProxy>
+#include <QPointer>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -165,6 +166,36 @@ qint32 QtUdpSocket::toIPv4(const QString& text, QHostAddress& address) {
     return ErrHostNotFound;
 }
 
+void QtUdpSocket::resolveLater(const QString& hostName) {
+    const QString trimmed = hostName.trimmed();
+    QHostAddress literal;
+    if (trimmed.isEmpty() || literal.setAddress(trimmed)) {
+        QHostAddress address;
+        const qint32 code = toIPv4(trimmed, address);
+        const QString dotted = code == 0 ? address.toString() : QString();
+        QMetaObject::invokeMethod(
+            this,
+            [this, hostName, code, dotted] {
+                if (code != 0) {
+                    fail(code);
+                }
+                Q_EMIT resolved(hostName, code, dotted);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    QHostInfo::lookupHost(trimmed, this, [this, hostName](const QHostInfo& info) {
+        for (const QHostAddress& found : info.addresses()) {
+            if (found.protocol() == QAbstractSocket::IPv4Protocol) {
+                Q_EMIT resolved(hostName, 0, found.toString());
+                return;
+            }
+        }
+        fail(ErrHostNotFound); // for lastError() and its text
+        Q_EMIT resolved(hostName, ErrHostNotFound, QString());
+    });
+}
+
 qint32 QtUdpSocket::handle() const {
     if (m_socket->state() == QAbstractSocket::UnconnectedState) {
         return -1;
@@ -297,7 +328,27 @@ void QtUdpSocket::deliverReadyRead(quint64 generation) {
         }
         m_held = std::move(late);
     }
-    Q_EMIT readyRead();
+    // The datagrams waiting now are handed out in one go, one readyRead each, as long
+    // as the reader takes them: a burst costs one turn of the event loop per
+    // DeliveryBudget datagrams, not one per datagram.
+    const QPointer<QtUdpSocket> alive(this);
+    m_delivering = true;
+    bool taken = false;
+    for (int n = 0; n < DeliveryBudget; ++n) {
+        const quint64 reads = m_reads;
+        Q_EMIT readyRead();
+        if (!alive) {
+            return;
+        }
+        taken = m_reads != reads;
+        if (!taken || generation != m_generation || (!m_held && !readable())) {
+            break;
+        }
+    }
+    m_delivering = false;
+    if (taken && generation == m_generation && (m_held || readable())) {
+        scheduleReadyRead(); // the rest after the other events
+    }
 }
 
 QtUdpSocket::Datagram QtUdpSocket::receive(qint32 maxLength) {
@@ -340,7 +391,8 @@ qint32 QtUdpSocket::read(QByteArray& data, qint32 maxLength) {
     } else {
         datagram = receive(maxLength);
     }
-    if (readable()) {
+    ++m_reads;
+    if (!m_delivering && readable()) {
         scheduleReadyRead();
     }
     if (datagram.count < 0) {

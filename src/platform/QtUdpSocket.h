@@ -9,9 +9,9 @@
 
 // The UDP socket on a QUdpSocket, IPv4 only. Everything runs on the thread that
 // owns the object, driven by the event loop; no call waits for the network, except
-// a host name lookup (resolve, and bind or connectSocket given a name), which asks
-// the system resolver and waits for its answer, as the callers expect the address
-// back at once.
+// a host name lookup by resolve, or by bind or connectSocket given a name, which
+// waits for the system resolver. resolveLater asks the resolver on the toolkit's
+// lookup threads and answers with resolved(), the first IPv4 address of the name.
 //
 // Listening: bind(address, port, 17) opens a socket bound to a dotted IPv4
 // address ("0.0.0.0" or a blank address: every interface) or to the first IPv4
@@ -63,6 +63,8 @@ class QtUdpSocket final : public UdpSocket {
 public:
     static constexpr qint32 ReceiveBufferBytes = 8 * 1024 * 1024;
     static constexpr qint32 MaxDatagramBytes = 65507;
+    // Waiting datagrams handed out in one turn of the event loop at most.
+    static constexpr int DeliveryBudget = 64;
 
     explicit QtUdpSocket(QObject* parent = nullptr);
     ~QtUdpSocket() override;
@@ -70,6 +72,7 @@ public:
     qint32 disconnectSocket() override;
     qint32 handle() const override;
     qint32 resolve(const QString& hostName, QString& address) override;
+    void resolveLater(const QString& hostName) override;
     void setBlocking(bool blocking) override { m_blocking = blocking; }
     qint32 bind(const QString& address, qint32 port, qint32 protocol) override;
     qint32 read(QByteArray& data, qint32 maxLength) override;
@@ -126,6 +129,9 @@ private:
     // dropped.
     quint64 m_generation = 0;
     bool m_readyReadQueued = false;
+    // Inside the delivery of waiting datagrams: a read schedules no further notice.
+    bool m_delivering = false;
+    quint64 m_reads = 0;
     // A datagram read ahead of the reader, handed out by the next read.
     std::optional<Datagram> m_held;
     // Inside a call that reports its own failure: the socket's error signal is not

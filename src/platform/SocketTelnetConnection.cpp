@@ -70,6 +70,9 @@ void SocketTelnetConnection::TelnetDeleter::operator()(telnet_t* telnet) const {
 SocketTelnetConnection::SocketTelnetConnection(QObject* parent) : TelnetConnection(parent) {
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, &SocketTelnetConnection::onConnectTimeout);
+    m_gatherTimer.setSingleShot(true);
+    m_gatherTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_gatherTimer, &QTimer::timeout, this, &SocketTelnetConnection::flushGathered);
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, [this] {
         if (m_socket && m_state == Connected && m_socket->bytesToWrite() > 0) {
@@ -334,6 +337,11 @@ void SocketTelnetConnection::fail(qint32 code) {
 }
 
 void SocketTelnetConnection::retireSocket(bool graceful) {
+    if (graceful) {
+        flushGathered(); // a logout sent just before the close still leaves
+    }
+    m_gatherTimer.stop();
+    m_gathered.clear();
     m_stallTimer.stop();
     QTcpSocket* socket = m_socket;
     m_socket = nullptr;
@@ -380,17 +388,44 @@ void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
     if (m_writeFailed) {
         return;
     }
-    if (m_socket && m_socket->bytesToWrite() + size > MaxWriteBacklog) {
+    if (m_socket && m_socket->bytesToWrite() + m_gathered.size() + size > MaxWriteBacklog) {
         // The peer takes nothing of what it is sent: it is lost, like a dropped one.
         m_writeFailed = true;
         loseLater();
         return;
     }
-    if (!m_socket || m_socket->write(bytes, size) != size) {
+    if (!m_socket) {
         m_writeFailed = true;
         return;
     }
+    if (m_gathered.isEmpty() && (!m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= CoalesceMs)) {
+        if (m_socket->write(bytes, size) != size) {
+            m_writeFailed = true;
+            return;
+        }
+        m_sinceWrite.start();
+    } else {
+        m_gathered.append(bytes, size);
+        if (!m_gatherTimer.isActive()) {
+            m_gatherTimer.start(CoalesceMs);
+        }
+    }
     if (!m_stallTimer.isActive()) {
+        m_stallTimer.start(m_stallTimeout);
+    }
+}
+
+void SocketTelnetConnection::flushGathered() {
+    m_gatherTimer.stop();
+    if (m_gathered.isEmpty() || !m_socket) {
+        m_gathered.clear();
+        return;
+    }
+    const QByteArray bytes = std::exchange(m_gathered, QByteArray());
+    m_sinceWrite.start();
+    if (m_socket->write(bytes) != bytes.size()) {
+        loseLater();
+    } else if (!m_stallTimer.isActive()) {
         m_stallTimer.start(m_stallTimeout);
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/TelnetConnection.h"
 
 #include <QAbstractSocket>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -43,6 +44,11 @@ union telnet_event_t;
 // given up: beyond either, the connection is lost (Closed, then 10053), as when the
 // peer drops it.
 //
+// Coalesced writes: a send after a quiet moment goes to the system at once; sends
+// that follow it within CoalesceMs are gathered and written together CoalesceMs
+// after the previous write, so a busy unit gets one segment per millisecond
+// instead of one per command. A graceful close writes what was gathered first.
+//
 // Option negotiation on: IAC sequences are handled by libtelnet and removed from
 // the data; doubled IAC bytes arrive single and are doubled when sent. The
 // connection agrees to announce its terminal type (DO TTYPE is answered WILL
@@ -56,6 +62,7 @@ public:
     static constexpr qsizetype ReadChunk = 64 * 1024;
     static constexpr qint64 MaxWriteBacklog = 1024 * 1024;
     static constexpr int StallTimeoutMs = 30000;
+    static constexpr int CoalesceMs = 1;
 
     explicit SocketTelnetConnection(QObject* parent = nullptr);
     ~SocketTelnetConnection() override;
@@ -107,6 +114,8 @@ private:
     bool reportData();
 
     void writeWire(const char* bytes, qsizetype size);
+    // Hands the gathered bytes to the socket.
+    void flushGathered();
     void takeIncoming(const QByteArray& bytes);
     static void onTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* self);
     // The terminal type as sent: printable ASCII only.
@@ -116,6 +125,9 @@ private:
     std::unique_ptr<telnet_t, TelnetDeleter> m_telnet;
     QTimer m_connectTimer;
     QTimer m_stallTimer; // runs while written bytes wait and the peer takes none
+    QTimer m_gatherTimer;
+    QByteArray m_gathered;      // sent, not yet handed to the socket
+    QElapsedTimer m_sinceWrite; // since the last hand-over to the socket
     int m_stallTimeout = StallTimeoutMs;
     bool m_moreAnnounced = false;
     QByteArray m_received;

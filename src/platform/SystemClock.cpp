@@ -11,5 +11,16 @@ quint64 SystemClock::millisecondsSinceBoot() const {
 }
 
 QDateTime SystemClock::localDateTime() const {
-    return QDateTime::currentDateTime();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 minute = now >= 0 ? now / 60000 : (now - 59999) / 60000;
+    int offset = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (minute != m_offsetMinute) {
+            m_offsetSeconds = QDateTime::fromMSecsSinceEpoch(now).offsetFromUtc();
+            m_offsetMinute = minute;
+        }
+        offset = m_offsetSeconds;
+    }
+    return QDateTime::fromMSecsSinceEpoch(now, Qt::OffsetFromUTC, offset);
 }

@@ -22,8 +22,12 @@ public:
     virtual qint32 disconnectSocket() = 0;
     // -1 when no socket is open.
     virtual qint32 handle() const = 0;
-    // A host name to a dotted IPv4 address; 0 on success.
+    // A host name to a dotted IPv4 address; 0 on success. Waits for the resolver.
     virtual qint32 resolve(const QString& hostName, QString& address) = 0;
+    // The same without waiting: resolved(hostName, code, address) follows from the
+    // event loop, code 0 with the address, or a Windows-socket-style code (11001)
+    // that lastError() and lastErrorString() then tell too.
+    virtual void resolveLater(const QString& hostName) = 0;
     // Always set False before binding: the socket works by events.
     virtual void setBlocking(bool blocking) = 0;
     // Opens a socket bound to the local address and port; protocol 17 (UDP). 0 on success.
@@ -55,6 +59,7 @@ Q_SIGNALS:
     void connected();
     void disconnected();
     void written();
+    void resolved(const QString& hostName, qint32 code, const QString& address);
 };
 
 // Makes one socket: the real one in the program, fakes in tests.

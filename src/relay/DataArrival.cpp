@@ -14,6 +14,8 @@
 #include "sound4/Sound4Receiver.h"
 #include "sound4/Sound4Sessions.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString Caller = QStringLiteral("Frm_MainBis:UDPDataArrival");
@@ -356,7 +358,20 @@ void DataArrival::TimerDataArrival_Timer() {
 }
 
 void DataArrival::drainQueues() {
-    for (int i = 0; i < PlayerQueues::NbListeners; ++i) {
+    // The ten queues are swept in order until all are empty: a message that arrives
+    // while the pass lets events run is taken by this pass, not a tick later.
+    do {
+        for (int i = 0; i < PlayerQueues::NbListeners; ++i) {
+            if (!drainQueue(i)) {
+                return;
+            }
+        }
+    } while (std::any_of(m_queues.ListeDataArrival.begin(), m_queues.ListeDataArrival.end(),
+                         [](const ListField& queue) { return !queue.isEmpty(); }));
+}
+
+bool DataArrival::drainQueue(int i) {
+    {
         ListField& queue = m_queues.ListeDataArrival[i];
         while (!queue.isEmpty()) {
             const QString message = queue.takeFirst();
@@ -367,15 +382,16 @@ void DataArrival::drainQueues() {
                 UDPDataArrival(qint16(i), message);
             }
             if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
-                return;
+                return false;
             }
             m_events.processPendingEvents();
         }
         if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
-            return;
+            return false;
         }
         m_events.processPendingEvents();
     }
+    return true;
 }
 
 void DataArrival::UDPDataArrival(qint16 listener, const QString& message) {

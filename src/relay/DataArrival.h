@@ -68,6 +68,8 @@ public:
 
 private:
     void drainQueues();
+    // Drains one listener's queue; false when the program is closing.
+    bool drainQueue(int i);
     void send(qint16 listener, const QString& message, const QString& cmd, int unit);
     QString timerState() const;
     // The unanswered messages of a unit go back to the head of its hold; when the

@@ -54,6 +54,10 @@ UdpEmission::UdpEmission(SettingsState& state, FrmSetup& setup, Frm_Main& main,
                 [this, i](qint32 code, const QString& description) {
                     SocketWrenchUDPOut_OnError(i, code, description);
                 });
+        connect(socket, &UdpSocket::resolved, this,
+                [this, i](const QString& name, qint32 code, const QString& address) {
+                    onResolved(i, name, code, address);
+                });
     }
 }
 
@@ -103,18 +107,20 @@ void UdpEmission::sendToPort(qint16 i, const QString& portField, const QString& 
     const QString target = address + QLatin1Char(':') + portField + QLatin1Char(' ') + text;
     m_trace.line(QStringLiteral("UDP: NoAddress: ") + num(i) + QStringLiteral("| ") + target);
     trap.at(30);
-    bool sent = false;
+    const auto report = [this, target](bool sent) {
+        if (sent) {
+            m_trace.line(QStringLiteral("UDP: Send to: ") + target);
+        } else {
+            // The datagram did not leave: no line may say it was sent.
+            m_trace.line(QStringLiteral("Warning: UDP: Not sent to: ") + target);
+        }
+    };
     if (const std::optional<qint32> port = ToInt32(*value)) {
-        sent = SendDataUDPSocketWrench(0, address, *port, text);
+        SendDataUDPSocketWrench(0, address, *port, text, report);
     } else {
         trap.fail(AppError::overflow());
-    }
-    trap.at(40);
-    if (sent) {
-        m_trace.line(QStringLiteral("UDP: Send to: ") + target);
-    } else {
-        // The datagram did not leave: no line may say it was sent.
-        m_trace.line(QStringLiteral("Warning: UDP: Not sent to: ") + target);
+        trap.at(40);
+        report(false);
     }
 }
 
@@ -130,48 +136,92 @@ void UdpEmission::pause() {
     }
 }
 
-bool UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
-                                          const QString& text) {
-    if (m_sending) {
-        m_waiting.push_back({s, address, port, text});
-        return true; // it leaves once the running send is over
-    }
-    m_sending = true;
-    const bool sent = sendOne(s, address, port, text);
-    while (!m_waiting.isEmpty()) {
-        const Datagram next = m_waiting.takeFirst();
-        sendOne(next.socket, next.address, next.port, next.text);
-    }
-    m_sending = false;
-    return sent;
+void UdpEmission::SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
+                                          const QString& text, SendOutcome sent) {
+    m_waiting.push_back({s, address, port, text, std::move(sent)});
+    sendWaiting();
 }
 
-bool UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const QString& text) {
-    ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
-    trap.at(10);
-    if (!validIndex(s) || !SocketWrenchUDPOut[s]) {
-        trap.fail(AppError::subscriptOutOfRange());
-        return false;
+void UdpEmission::sendWaiting() {
+    if (m_sending || m_lookingUp) {
+        return; // the running send, or the lookup's answer, sends the rest
     }
-    UdpSocket& socket = *SocketWrenchUDPOut[s];
-    if (isBlank(address)) {
-        return false;
-    }
-    trap.at(20);
-    QString target = address;
-    if (!startsWithDigit(target)) {
-        QString found;
-        if (socket.resolve(target, found) == 0) {
-            m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Resolve: HostName changed to "
-                                        "HostAddress: ") +
-                         target + QStringLiteral(" to ") + found);
-            target = found;
-        } else {
-            m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPOut.Resolve: ") +
-                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
-                         QStringLiteral(" |Sub: Frm_MainBis:SendDataUDPSocketWrench"));
+    m_sending = true;
+    while (!m_waiting.isEmpty()) {
+        // A copy: events handled inside the send may queue more datagrams.
+        const Datagram head = m_waiting.front();
+        bool sent = false;
+        if (!startOne(head, sent)) {
+            m_lookingUp = true;
+            break;
+        }
+        const Datagram done = m_waiting.takeFirst();
+        if (done.sent) {
+            done.sent(sent);
         }
     }
+    m_sending = false;
+}
+
+bool UdpEmission::startOne(const Datagram& datagram, bool& sent) {
+    ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
+    trap.at(10);
+    const qint16 s = datagram.socket;
+    if (!validIndex(s) || !SocketWrenchUDPOut[s]) {
+        trap.fail(AppError::subscriptOutOfRange());
+        return true;
+    }
+    if (isBlank(datagram.address)) {
+        return true;
+    }
+    trap.at(20);
+    if (!startsWithDigit(datagram.address)) {
+        SocketWrenchUDPOut[s]->resolveLater(datagram.address);
+        return false;
+    }
+    sent = sendTo(datagram, datagram.address);
+    return true;
+}
+
+void UdpEmission::onResolved(qint16 s, const QString& name, qint32 code, const QString& address) {
+    if (!m_lookingUp || m_waiting.isEmpty() || m_waiting.front().socket != s ||
+        m_waiting.front().address != name) {
+        return; // an answer nobody waits for any more
+    }
+    m_lookingUp = false;
+    Datagram head = m_waiting.takeFirst();
+    UdpSocket& socket = *SocketWrenchUDPOut[s];
+    bool sent = false;
+    if (code == 0) {
+        m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Resolve: HostName changed to "
+                                    "HostAddress: ") +
+                     name + QStringLiteral(" to ") + address);
+        m_sending = true;
+        sent = sendTo(head, address);
+        m_sending = false;
+    } else {
+        const QString reason =
+            num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString();
+        m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPOut.Resolve: ") + reason +
+                     QStringLiteral(" |Sub: Frm_MainBis:SendDataUDPSocketWrench"));
+        // A name the resolver does not know cannot be connected to either; asking
+        // the resolver a second time would only wait twice as long.
+        m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Connect: ") + reason +
+                     QStringLiteral(" |SubFrm_MainBis:SendDataUDPSocketWrench"));
+    }
+    if (head.sent) {
+        head.sent(sent);
+    }
+    sendWaiting();
+}
+
+bool UdpEmission::sendTo(const Datagram& datagram, const QString& resolved) {
+    ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
+    trap.at(20);
+    const qint16 s = datagram.socket;
+    const qint32 port = datagram.port;
+    UdpSocket& socket = *SocketWrenchUDPOut[s];
+    const QString& target = resolved;
     if (target == QLatin1String("127.0.0.1")) {
         return false; // nothing goes to the local loop-back address
     }
@@ -192,9 +242,8 @@ bool UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
     if (socket.handle() != -1) {
         return false;
     }
-    const bool dotted = startsWithDigit(target);
-    socket.setHostAddress(dotted ? target : QString());
-    socket.setHostName(dotted ? QString() : target);
+    socket.setHostAddress(target);
+    socket.setHostName(QString());
     socket.setRemotePort(port);
     const bool opened = socket.connectSocket(ProtocolUdp) == 0;
     if (opened) {
@@ -210,7 +259,7 @@ bool UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
         return false;
     }
     trap.at(50);
-    const QString data = trimBlanks(text).left(MaxDatagram);
+    const QString data = trimBlanks(datagram.text).left(MaxDatagram);
     if (socket.write(toWindows1252(data)) < 0) {
         m_trace.line(QStringLiteral("Err: UDP: SocketWrenchUDPOut.Write: ") +
                          num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString(),
@@ -219,7 +268,7 @@ bool UdpEmission::sendOne(qint16 s, const QString& address, qint32 port, const Q
     }
     trap.at(60);
     m_trace.line(QStringLiteral("UDP: SocketWrenchUDPOut.Write: Data Sent to: ") + target +
-                 QLatin1Char(':') + num(port) + QStringLiteral(" |Data: ") + text);
+                 QLatin1Char(':') + num(port) + QStringLiteral(" |Data: ") + datagram.text);
     m_main.ListeEmission.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + data, true);
     return true;
 }

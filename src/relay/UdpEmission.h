@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -38,12 +39,17 @@ public:
 
     void BtnUDPSend_Click(qint16 i);
     void SendMessageUDP(qint16 i, const QString& text);
-    // One datagram through socket s. A send asked for while another one runs (from
-    // an event handled inside it) waits for that one to finish, so that it cannot
-    // redirect the socket between its connect and its write.
-    // True when the datagram left (or waits for the running send).
-    bool SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port,
-                                 const QString& text);
+    // Tells whether a datagram left: true once it was written.
+    using SendOutcome = std::function<void(bool sent)>;
+
+    // One datagram through socket s. Datagrams leave one at a time, in the order
+    // asked: one asked for while another one runs (from an event handled inside it)
+    // waits for that one to finish, so that it cannot redirect the socket between its
+    // connect and its write. A target given by name is looked up without waiting:
+    // that datagram, and every one asked for after it, waits for the answer while
+    // the program goes on. `sent` runs once the datagram left or could not.
+    void SendDataUDPSocketWrench(qint16 s, const QString& address, qint32 port, const QString& text,
+                                 SendOutcome sent = {});
     // Locks (1) or unlocks the emitter's target fields.
     void CheckUDPOutActif_Click(qint16 i);
 
@@ -66,8 +72,14 @@ private:
         QString address;
         qint32 port;
         QString text;
+        SendOutcome sent;
     };
-    bool sendOne(qint16 s, const QString& address, qint32 port, const QString& text);
+    // Sends the waiting datagrams until one waits for a name lookup.
+    void sendWaiting();
+    // The first steps of one datagram; false when it waits for its lookup.
+    bool startOne(const Datagram& datagram, bool& sent);
+    void onResolved(qint16 s, const QString& name, qint32 code, const QString& address);
+    bool sendTo(const Datagram& datagram, const QString& target);
     void sendToPort(qint16 i, const QString& portField, const QString& text);
     void pause();
     void eventLine(const char* event, qint16 s);
@@ -81,5 +93,6 @@ private:
     UptimeCounter& m_uptime;
     const Clock& m_clock;
     bool m_sending = false;
+    bool m_lookingUp = false; // the datagram at the head waits for its lookup
     QList<Datagram> m_waiting;
 };

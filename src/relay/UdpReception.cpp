@@ -66,6 +66,10 @@ UdpReception::UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main,
                 [this, i](qint32 code, const QString& description) {
                     SocketWrenchUDPIn_OnError(i, code, description);
                 });
+        connect(socket, &UdpSocket::resolved, this,
+                [this, i](const QString& name, qint32 code, const QString& address) {
+                    onResolved(i, name, code, address);
+                });
     }
 }
 
@@ -181,21 +185,43 @@ void UdpReception::reportClickFailure(ErrorTrap& trap, qint16 i, const QString& 
 
 void UdpReception::bindListener(qint16 i, const QString& address, qint32 port,
                                 const QString& caller) {
-    UdpSocket& socket = *SocketWrenchUDPIn[i];
-    QString local = address;
-    if (!startsWithDigit(local)) {
-        QString found;
-        if (socket.resolve(local, found) == 0) {
-            m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn.Resolve: HostName changed to "
-                                        "HostAddress: ") +
-                         local + QStringLiteral(" to ") + found);
-            local = found;
-        } else {
-            m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPIn.Resolve: ") +
-                         num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString() +
-                         QStringLiteral(" |Sub: ") + caller);
-        }
+    if (!startsWithDigit(address)) {
+        m_pendingBinds[size_t(i)] = PendingBind{address, port, caller};
+        SocketWrenchUDPIn[i]->resolveLater(address);
+        return;
     }
+    m_pendingBinds[size_t(i)].reset();
+    bindAddress(i, address, port, caller);
+}
+
+void UdpReception::onResolved(qint16 i, const QString& name, qint32 code, const QString& address) {
+    std::optional<PendingBind>& pending = m_pendingBinds[size_t(i)];
+    if (!pending || pending->name != name) {
+        return; // the listener was closed or set again meanwhile
+    }
+    const PendingBind bind = *std::exchange(pending, std::nullopt);
+    UdpSocket& socket = *SocketWrenchUDPIn[i];
+    if (code == 0) {
+        m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn.Resolve: HostName changed to "
+                                    "HostAddress: ") +
+                     name + QStringLiteral(" to ") + address);
+        bindAddress(i, address, bind.port, bind.caller);
+        return;
+    }
+    const QString reason =
+        num(socket.lastError()) + QStringLiteral(": ") + socket.lastErrorString();
+    m_trace.line(QStringLiteral("Warning: UDP: SocketWrenchUDPIn.Resolve: ") + reason +
+                 QStringLiteral(" |Sub: ") + bind.caller);
+    // An unknown name cannot be bound to either; the resolver is not asked twice.
+    const QString endpoint = name + QLatin1Char(':') + num(bind.port) + indexTag(i);
+    m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn: Try to Bind: ") + endpoint);
+    m_trace.line((code == 11001 ? QStringLiteral("Warning: ") : QStringLiteral("Err: ")) +
+                 QStringLiteral("UDP: SocketWrenchUDPIn.Bind: ") + reason + indexTag(i) +
+                 QStringLiteral(" |Sub") + bind.caller);
+}
+
+void UdpReception::bindAddress(qint16 i, const QString& local, qint32 port, const QString& caller) {
+    UdpSocket& socket = *SocketWrenchUDPIn[i];
     socket.setBlocking(false);
     const QString endpoint = local + QLatin1Char(':') + num(port) + indexTag(i);
     m_trace.line(QStringLiteral("UDP: SocketWrenchUDPIn: Try to Bind: ") + endpoint);
@@ -254,6 +280,7 @@ void UdpReception::CheckUDPInActif_Click(qint16 i) {
         }
     } else {
         trap.at(50);
+        m_pendingBinds[size_t(i)].reset();
         disconnectLine(QStringLiteral("UDP: SocketWrenchUDPIn.Disconnected "));
         setFieldsEnabled(i, true);
     }

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class AlertMail;
 class Clock;
@@ -72,7 +73,10 @@ public:
 private:
     UdpSocket* listener(qint16 i, ErrorTrap& trap);
     // Steps 2 to 7 of the binding, "caller" names the procedure in the error lines.
+    // A listener address given by name is looked up first, without waiting.
     void bindListener(qint16 i, const QString& address, qint32 port, const QString& caller);
+    void onResolved(qint16 i, const QString& name, qint32 code, const QString& address);
+    void bindAddress(qint16 i, const QString& local, qint32 port, const QString& caller);
     // Disconnects after a read error; the log lines of the read event.
     void closeAfterReadError(qint16 i);
     void recoverWouldBlock(qint16 i);
@@ -89,4 +93,11 @@ private:
     AlertMail& m_mail;
     const Clock& m_clock;
     std::function<bool()> m_settingsVisible = [] { return false; };
+    struct PendingBind {
+        QString name;
+        qint32 port = 0;
+        QString caller;
+    };
+    // A binding that waits for its name lookup; dropped when the listener is closed.
+    std::array<std::optional<PendingBind>, NbListeners> m_pendingBinds;
 };

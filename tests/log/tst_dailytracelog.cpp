@@ -1,5 +1,6 @@
 #include "TraceLogFixture.h"
 
+#include <QCoreApplication>
 #include <QtTest>
 
 class TestDailyTraceLog : public QObject {
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void rebootWarnings();
     void incidentListCap();
     void failedWriteKeepsLines();
+    void backgroundWrites();
     void waitingLinesAreBounded();
     void uptimeText_data();
     void uptimeText();
@@ -281,6 +283,41 @@ void TestDailyTraceLog::failedWriteKeepsLines() {
     QVERIFY(all.contains(QStringLiteral("System started since")));
     QVERIFY(all.indexOf(QStringLiteral(":kept 1")) < all.indexOf(QStringLiteral(":kept 2")));
     QVERIFY(all.indexOf(QStringLiteral(":kept 1")) > 0);
+}
+
+// On the helper thread: every line reaches the file once and in order, lines logged
+// while a batch is on its way go with the next one, and a failure comes back as
+// before, with the lines kept.
+void TestDailyTraceLog::backgroundWrites() {
+    TraceLogFixture f;
+    f.p.state.PbBFrmSetupChargee = true;
+    f.texteLogNbMaxlignes.setText(QStringLiteral("7"));
+    f.log.writeInBackground();
+    for (int i = 0; i < 5000; ++i) {
+        f.log.line(QStringLiteral("line ") + QString::number(i));
+        if (i % 500 == 0) {
+            QCoreApplication::processEvents(); // outcomes arrive from the event loop
+        }
+    }
+    f.log.TraceLogForceNow(f.listeLog);
+    QVERIFY(f.listeLog.isEmpty());
+    const QStringList lines = f.fileLines(QStringLiteral("20240131"));
+    QCOMPARE(lines.size(), 9 + 5000);
+    for (int i = 0; i < 5000; ++i) {
+        QVERIFY2(lines.at(9 + i).endsWith(QStringLiteral(":line ") + QString::number(i)),
+                 qPrintable(lines.at(9 + i)));
+    }
+
+    QVERIFY(QFile::remove(f.fileNative(QStringLiteral("20240131"))));
+    QVERIFY(QDir(f.logFolderNative()).removeRecursively());
+    QFile blocker(f.logFolderNative());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.log.line(QStringLiteral("kept"), true);
+    f.log.waitForWrites();
+    QVERIFY(f.listeLog.rows().join('\n').contains(QStringLiteral(":kept")));
+    QVERIFY(
+        f.listeIncidents.rows().join('\n').contains(QStringLiteral("Lib_Public:TraceLogForce")));
 }
 
 void TestDailyTraceLog::waitingLinesAreBounded() {

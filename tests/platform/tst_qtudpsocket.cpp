@@ -4,6 +4,7 @@
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <functional>
@@ -137,6 +138,24 @@ void TestQtUdpSocket::bindFailures() {
     QCOMPARE(socket.lastError(), 11001);
     QCOMPARE(QtUdpSocket::describe(11001), QStringLiteral("Host not found"));
     QCOMPARE(errors.count(), 0);
+
+    // Without waiting: the event loop runs on until the answers come, in any order.
+    QMap<QString, QPair<qint32, QString>> answers;
+    connect(&socket, &UdpSocket::resolved, this,
+            [&answers](const QString& name, qint32 code, const QString& found) {
+                answers.insert(name, {code, found});
+            });
+    bool loopRan = false;
+    QTimer::singleShot(0, this, [&] { loopRan = answers.isEmpty(); });
+    socket.resolveLater(QStringLiteral("localhost"));
+    socket.resolveLater(QStringLiteral("no-such-host.invalid"));
+    socket.resolveLater(QStringLiteral("10.1.2.3"));
+    QVERIFY(answers.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(answers.size() == 3, 60000);
+    QVERIFY(loopRan);
+    QCOMPARE(answers.value(QStringLiteral("localhost")), qMakePair(0, Loopback));
+    QCOMPARE(answers.value(QStringLiteral("10.1.2.3")), qMakePair(0, QStringLiteral("10.1.2.3")));
+    QCOMPARE(answers.value(QStringLiteral("no-such-host.invalid")).first, 11001);
 }
 
 void TestQtUdpSocket::oneReadyReadPerDatagram() {

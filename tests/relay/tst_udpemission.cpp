@@ -1,5 +1,6 @@
 #include "ProgramFixture.h"
 
+#include <QCoreApplication>
 #include <QtTest>
 
 namespace {
@@ -142,17 +143,37 @@ void TestUdpEmission::longTextCut() {
         text));
 }
 
+// Names are looked up without waiting: a datagram to a name, and those asked for
+// after it, leave in order once the answer came; an unknown name sends nothing.
 void TestUdpEmission::hostNames() {
     EmissionFixture f;
     f.out(0).names.insert(QStringLiteral("amp-rack"), QStringLiteral("10.0.0.20"));
-    f.emission.SendDataUDPSocketWrench(0, QStringLiteral("amp-rack"), 7001, QStringLiteral("a"));
+    f.out(0).holdLookups = true;
+    QStringList outcomes;
+    const auto record = [&outcomes](const QString& what) {
+        return [&outcomes, what](bool sent) { outcomes << what + (sent ? "+" : "-"); };
+    };
+    f.emission.SendDataUDPSocketWrench(0, QStringLiteral("amp-rack"), 7001, QStringLiteral("a"),
+                                       record("a"));
+    f.emission.SendDataUDPSocketWrench(0, QStringLiteral("lost-box"), 7001, QStringLiteral("b"),
+                                       record("b"));
+    f.emission.SendDataUDPSocketWrench(0, QStringLiteral("10.0.0.9"), 7002, QStringLiteral("c"),
+                                       record("c"));
+    // Nothing waited: the program goes on while the resolver works.
+    QVERIFY(outcomes.isEmpty());
+    QVERIFY(f.out(0).datagramsSent.isEmpty());
+
+    f.out(0).answerLookups(); // amp-rack
+    QCoreApplication::processEvents();
+    f.out(0).answerLookups(); // lost-box
+    QCoreApplication::processEvents();
+    QCOMPARE(outcomes, (QStringList{"a+", "b-", "c+"}));
     QVERIFY(f.logged(QStringLiteral("UDP: SocketWrenchUDPOut.Resolve: HostName changed to "
                                     "HostAddress: amp-rack to 10.0.0.20")));
-    f.emission.SendDataUDPSocketWrench(0, QStringLiteral("lost-box"), 7001, QStringLiteral("b"));
     QVERIFY(f.logged(QStringLiteral("Warning: UDP: SocketWrenchUDPOut.Resolve: 11001: Error 11001 "
                                     "|Sub: Frm_MainBis:SendDataUDPSocketWrench")));
     QCOMPARE(f.out(0).datagramsSent,
-             (Targets{{QStringLiteral("10.0.0.20"), 7001}, {QStringLiteral("lost-box"), 7001}}));
+             (Targets{{QStringLiteral("10.0.0.20"), 7001}, {QStringLiteral("10.0.0.9"), 7002}}));
 }
 
 void TestUdpEmission::connectFailureSendsNothing() {

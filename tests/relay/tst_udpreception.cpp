@@ -2,6 +2,7 @@
 #include "RecordingAlertMail.h"
 #include "base/ErrorTrap.h"
 
+#include <QCoreApplication>
 #include <QtTest>
 
 namespace {
@@ -94,6 +95,8 @@ void TestUdpReception::hostNameResolvedThenBound() {
     ReceptionFixture r;
     r.in(0).names.insert(QStringLiteral("player-pc"), QStringLiteral("10.1.2.3"));
     r.open(0, QStringLiteral("player-pc"), QStringLiteral("5000"));
+    QVERIFY(r.in(0).binds.isEmpty()); // the name is looked up first, without waiting
+    QCoreApplication::processEvents();
     QVERIFY(r.logged(QStringLiteral(
         "UDP: SocketWrenchUDPIn.Resolve: HostName changed to HostAddress: player-pc to 10.1.2.3")));
     QVERIFY(

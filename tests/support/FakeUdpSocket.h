@@ -3,7 +3,9 @@
 #include "platform/UdpSocket.h"
 
 #include <QList>
+#include <QMetaObject>
 #include <QQueue>
+#include <QStringList>
 
 // A UDP socket driven by the test: binds, connects and writes are recorded and
 // succeed unless the test sets a failure; datagrams are delivered with arrive().
@@ -21,6 +23,8 @@ public:
     QList<QPair<QString, qint32>> datagramsSent; // target, port
     QList<QByteArray> written;
     int disconnects = 0;
+    QStringList lookups;
+    bool holdLookups = false;
     bool blocking = true;
 
     qint32 disconnectSocket() override {
@@ -40,6 +44,25 @@ public:
         }
         address = names.value(hostName);
         return 0;
+    }
+    // Answered from the event loop, from the names table; held back while
+    // holdLookups is set, until answerLookups().
+    void resolveLater(const QString& hostName) override {
+        lookups.push_back(hostName);
+        if (!holdLookups) {
+            QMetaObject::invokeMethod(
+                this, [this] { answerLookups(); }, Qt::QueuedConnection);
+        }
+    }
+    void answerLookups() {
+        while (m_answered < lookups.size()) {
+            const QString name = lookups.at(m_answered++);
+            const bool known = names.contains(name);
+            if (!known) {
+                m_error = 11001;
+            }
+            Q_EMIT resolved(name, known ? 0 : 11001, names.value(name));
+        }
     }
     void setBlocking(bool b) override { blocking = b; }
     qint32 bind(const QString& address, qint32 port, qint32) override {
@@ -96,6 +119,7 @@ public:
     }
 
 private:
+    qsizetype m_answered = 0;
     qint32 m_handle = -1;
     qint32 m_error = 0;
     QQueue<QByteArray> m_queue;

@@ -1,0 +1,107 @@
+#include "log/LogFileWriter.h"
+
+#include "base/TextFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+
+LogFileWriter::LogFileWriter(QObject* parent) : QObject(parent) {}
+
+LogFileWriter::~LogFileWriter() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_changed.notify_all();
+    m_thread.join(); // a batch still waiting is written first
+}
+
+void LogFileWriter::startThread() {
+    if (!m_thread.joinable()) {
+        m_thread = std::thread([this] { run(); });
+    }
+}
+
+LogFileWriter::Outcome LogFileWriter::write(const QString& nativePath, const QStringList& lines) {
+    QByteArray out;
+    out.reserve(lines.size() * 90);
+    for (const QString& line : lines) {
+        out += toWindows1252(line);
+        out += "\r\n";
+    }
+    QDir().mkpath(QFileInfo(nativePath).absolutePath());
+    QFile file(nativePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        return Outcome::NotOpened;
+    }
+    if (file.write(out) != out.size() || !file.flush()) {
+        return Outcome::NotWritten;
+    }
+    file.close();
+    return file.error() == QFileDevice::NoError ? Outcome::Written : Outcome::NotWritten;
+}
+
+void LogFileWriter::append(const QString& nativePath, QStringList lines, Done done) {
+    if (m_done) {
+        wait(); // the caller's promise of one batch at a time, kept anyway
+    }
+    m_done = std::move(done);
+    if (!m_thread.joinable()) {
+        m_outcome = write(nativePath, lines);
+        deliver();
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_batch = Batch{nativePath, std::move(lines)};
+    }
+    m_changed.notify_all();
+}
+
+void LogFileWriter::wait() {
+    if (!m_done) {
+        return;
+    }
+    if (m_thread.joinable()) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_outcome.has_value(); });
+    }
+    deliver();
+}
+
+void LogFileWriter::deliver() {
+    std::optional<Outcome> outcome;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        outcome = std::exchange(m_outcome, std::nullopt);
+    }
+    if (!outcome || !m_done) {
+        return; // delivered already, by wait()
+    }
+    const Done done = std::exchange(m_done, Done());
+    done(*outcome);
+}
+
+void LogFileWriter::run() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_batch.has_value() || m_stopping; });
+        if (!m_batch) {
+            return;
+        }
+        const Batch batch = std::move(*m_batch);
+        m_batch.reset();
+        lock.unlock();
+        const Outcome outcome = write(batch.path, batch.lines);
+        lock.lock();
+        m_outcome = outcome;
+        m_changed.notify_all();
+        QMetaObject::invokeMethod(
+            this, [this] { deliver(); }, Qt::QueuedConnection);
+    }
+}
