@@ -486,3 +486,45 @@ QString ClearChaine(QString& text) {
     }
     return text;
 }
+
+qsizetype indexOfIgnoringCase(const QString& text, QStringView needle, qsizetype from) {
+    const auto lowerAscii = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    };
+    for (const QChar c : needle) {
+        if (c.unicode() >= 0x80) {
+            return text.indexOf(needle, from, Qt::CaseInsensitive); // not ASCII: the general way
+        }
+    }
+    if (from < 0) {
+        from = std::max<qsizetype>(0, from + text.size());
+    }
+    const qsizetype n = needle.size();
+    if (n == 0) {
+        return from <= text.size() ? from : -1;
+    }
+    const char16_t* hay = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* pin = reinterpret_cast<const char16_t*>(needle.data());
+    const char16_t first = lowerAscii(pin[0]);
+    // A character outside ASCII may fold onto an ASCII letter (the Kelvin sign onto
+    // "k"): it is compared the toolkit's way.
+    const auto same = [&](char16_t c, char16_t lowered) {
+        if (c < 0x80) {
+            return lowerAscii(c) == lowered;
+        }
+        return QChar(c).toCaseFolded().unicode() == lowered;
+    };
+    for (qsizetype i = from; i + n <= text.size(); ++i) {
+        if (!same(hay[i], first)) {
+            continue;
+        }
+        qsizetype k = 1;
+        while (k < n && same(hay[i + k], lowerAscii(pin[k]))) {
+            ++k;
+        }
+        if (k == n) {
+            return i;
+        }
+    }
+    return -1;
+}

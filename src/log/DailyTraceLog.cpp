@@ -5,6 +5,7 @@
 #include "base/ErrorTrap.h"
 #include "base/NumberReading.h"
 #include "base/TextFormat.h"
+#include "base/TimeStamp.h"
 #include "base/UptimeCounter.h"
 #include "base/VisibleText.h"
 #include "model/Fields.h"
@@ -19,27 +20,6 @@ namespace {
 
 const QString BannerPrefix = QStringLiteral("==:==:==:====:=:=:=:");
 constexpr qint64 MsPerDay = 24LL * 3600 * 1000;
-
-void appendTwoDigits(QString& out, int value) {
-    out += QChar(u'0' + value / 10);
-    out += QChar(u'0' + value % 10);
-}
-
-// "HH:MM:SS:mmm", the time column of a trace line.
-QString timeColumn(const QTime& t) {
-    QString out;
-    out.reserve(40);
-    appendTwoDigits(out, t.hour());
-    out += QLatin1Char(':');
-    appendTwoDigits(out, t.minute());
-    out += QLatin1Char(':');
-    appendTwoDigits(out, t.second());
-    out += QLatin1Char(':');
-    const int ms = t.msec();
-    out += QChar(u'0' + ms / 100);
-    appendTwoDigits(out, ms % 100);
-    return out;
-}
 
 // The incident list shows the message trimmed, without its leading colons.
 QString incidentText(const QString& message) {
@@ -65,7 +45,7 @@ DailyTraceLog::DailyTraceLog(ProgramState& state, const Clock& clock, UptimeCoun
       m_facts(facts) {}
 
 QString DailyTraceLog::linePrefix(qint16 marker1, qint16 marker2) {
-    QString prefix = timeColumn(m_clock.localDateTime().time());
+    QString prefix = TimeWithMilliseconds(m_clock.localDateTime().time());
     prefix += QStringLiteral(" :");
     if (marker1 == -2 && marker2 == -2) {
         prefix += QStringLiteral("Debug:");
@@ -168,8 +148,12 @@ void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& messa
     }
 
     if (setupLoaded && writeAllowed && automaticWrite && !isBlank(logFolder())) {
-        const double batch = Val(m_lists.TexteLogNbMaxlignes.text()).value_or(0.0);
-        if (batch <= m_lists.ListeLog.count()) {
+        const QString& field = m_lists.TexteLogNbMaxlignes.text();
+        if (field != m_batchField) { // read again only when the field changed
+            m_batchField = field;
+            m_batchSize = Val(field).value_or(0.0);
+        }
+        if (m_batchSize <= m_lists.ListeLog.count()) {
             TraceLogForce(m_lists.ListeLog);
         }
     }

@@ -127,6 +127,8 @@ private:
     // The batch on its way to the disk: the first rows of that list.
     ListField* m_inFlightList = nullptr;
     int m_inFlightRows = 0;
-    bool m_writeAgain = false; // a write was asked for while a batch was on its way
+    bool m_writeAgain = false;
+    QString m_batchField;     // the batch size field as last read, and its value
+    double m_batchSize = 0.0; // a write was asked for while a batch was on its way
     LogFileWriter m_writer;
 };

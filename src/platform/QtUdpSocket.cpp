@@ -127,7 +127,7 @@ void QtUdpSocket::renewSocket() {
     }
     m_socket = new QUdpSocket(this);
     m_socket->setProxy(QNetworkProxy::NoProxy);
-    connect(m_socket, &QUdpSocket::readyRead, this, &QtUdpSocket::scheduleReadyRead);
+    connect(m_socket, &QUdpSocket::readyRead, this, &QtUdpSocket::onSocketReadyRead);
     connect(m_socket, &QUdpSocket::errorOccurred, this, &QtUdpSocket::onSocketError);
 }
 
@@ -295,6 +295,16 @@ bool QtUdpSocket::readable() const {
     // poll leaves a pending error in place for the read that reports it.
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, 0) > 0 && (entry.revents & (POLLIN | POLLERR)) != 0;
+}
+
+void QtUdpSocket::onSocketReadyRead() {
+    if (m_callDepth == 0 && !m_delivering && !m_readyReadQueued) {
+        // The socket's own notice, from the event loop: handed on at once, without a
+        // further turn of the loop.
+        deliverReadyRead(m_generation);
+        return;
+    }
+    scheduleReadyRead();
 }
 
 void QtUdpSocket::scheduleReadyRead() {

@@ -112,6 +112,7 @@ private:
         QAbstractSocket::SocketError error = QAbstractSocket::UnknownSocketError;
     };
     Datagram receive(qint32 maxLength);
+    void onSocketReadyRead();
     void scheduleReadyRead();
     void deliverReadyRead(quint64 generation);
     void onSocketError(QAbstractSocket::SocketError error);

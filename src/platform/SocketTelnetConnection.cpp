@@ -293,6 +293,11 @@ void SocketTelnetConnection::onSocketError(QAbstractSocket::SocketError socketEr
     if (!m_socket || socketError == QAbstractSocket::TemporaryError) {
         return;
     }
+    if (m_flushing) {
+        m_writeFailed = true;
+        loseLater();
+        return;
+    }
     if (m_state == Connecting) {
         fail(connectErrorCode(socketError));
     } else if (m_state == Connected) {
@@ -301,6 +306,11 @@ void SocketTelnetConnection::onSocketError(QAbstractSocket::SocketError socketEr
 }
 
 void SocketTelnetConnection::onDisconnected() {
+    if (m_flushing) {
+        m_writeFailed = true;
+        loseLater();
+        return;
+    }
     if (m_socket && (m_state == Connecting || m_state == Connected)) {
         fail(ErrAborted);
     }
@@ -403,11 +413,14 @@ void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
             m_writeFailed = true;
             return;
         }
+        // Straight to the system: no turn of the event loop for the socket's own
+        // write notice, and the command is on its way at once.
+        flushSocket();
         m_sinceWrite.start();
     } else {
         m_gathered.append(bytes, size);
         if (!m_gatherTimer.isActive()) {
-            m_gatherTimer.start(CoalesceMs);
+            m_gatherTimer.start(0); // at the next turn of the event loop
         }
     }
     if (!m_stallTimer.isActive()) {
@@ -425,8 +438,24 @@ void SocketTelnetConnection::flushGathered() {
     m_sinceWrite.start();
     if (m_socket->write(bytes) != bytes.size()) {
         loseLater();
-    } else if (!m_stallTimer.isActive()) {
+        return;
+    }
+    flushSocket();
+    if (!m_stallTimer.isActive()) {
         m_stallTimer.start(m_stallTimeout);
+    }
+}
+
+void SocketTelnetConnection::flushSocket() {
+    // A failure the socket reports from inside the flush is passed on from the
+    // event loop, after the call that wrote has returned.
+    m_flushing = true;
+    const QPointer<SocketTelnetConnection> alive(this);
+    if (m_socket) {
+        m_socket->flush();
+    }
+    if (alive) {
+        m_flushing = false;
     }
 }
 

@@ -44,10 +44,10 @@ union telnet_event_t;
 // given up: beyond either, the connection is lost (Closed, then 10053), as when the
 // peer drops it.
 //
-// Coalesced writes: a send after a quiet moment goes to the system at once; sends
-// that follow it within CoalesceMs are gathered and written together CoalesceMs
-// after the previous write, so a busy unit gets one segment per millisecond
-// instead of one per command. A graceful close writes what was gathered first.
+// Coalesced writes: a send after a quiet moment (CoalesceMs since the last write)
+// goes to the system at once; sends that follow it sooner are gathered and written
+// together at the next turn of the event loop, so a busy unit gets one segment per
+// turn instead of one per command. A graceful close writes what was gathered first.
 //
 // Option negotiation on: IAC sequences are handled by libtelnet and removed from
 // the data; doubled IAC bytes arrive single and are doubled when sent. The
@@ -116,6 +116,8 @@ private:
     void writeWire(const char* bytes, qsizetype size);
     // Hands the gathered bytes to the socket.
     void flushGathered();
+    // Writes what the socket holds to the system now.
+    void flushSocket();
     void takeIncoming(const QByteArray& bytes);
     static void onTelnetEvent(telnet_t* telnet, telnet_event_t* event, void* self);
     // The terminal type as sent: printable ASCII only.
@@ -130,6 +132,7 @@ private:
     QElapsedTimer m_sinceWrite; // since the last hand-over to the socket
     int m_stallTimeout = StallTimeoutMs;
     bool m_moreAnnounced = false;
+    bool m_flushing = false;
     QByteArray m_received;
     int m_state = Closed;
     quint64 m_attempt = 0; // changes with each connect and close

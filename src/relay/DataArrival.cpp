@@ -102,6 +102,7 @@ void DataArrival::answered(int unit, const Sound4Answer& answer) {
     m_resends.remove(pending.front().message.message);
     pending.pop_front();
     ++unitAt(unit).answered;
+    unitAt(unit).window = std::min(unitAt(unit).window + 1, MaxWindow);
     if (!unitAt(unit).hold.isEmpty()) {
         scheduleFlush();
     }
@@ -134,6 +135,7 @@ void DataArrival::expireUnanswered(int unit) {
 }
 
 void DataArrival::requeueInFlight(int unit, bool countDrop) {
+    unitAt(unit).window = Window; // the session was lost: open again from the start
     std::deque<InFlight> pending;
     pending.swap(unitAt(unit).inFlight);
     if (m_resends.size() > qsizetype(UnitHold::Capacity) * Sound4Link::NbSound4) {
@@ -187,7 +189,8 @@ bool DataArrival::holdsWork() const {
 }
 
 bool DataArrival::canFlush(int unit) const {
-    return !unitAt(unit).hold.isEmpty() && ready(unit) && unitAt(unit).inFlight.size() < Window;
+    return !unitAt(unit).hold.isEmpty() && ready(unit) &&
+           unitAt(unit).inFlight.size() < unitAt(unit).window;
 }
 
 void DataArrival::scheduleFlush() {
@@ -433,7 +436,7 @@ void DataArrival::send(qint16 listener, const QString& message, const QString& c
             holdMessage(unit, entry, true); // behind the messages already waiting for it
             return;
         }
-        if (!unitAt(unit).hold.isEmpty() || unitAt(unit).inFlight.size() >= Window) {
+        if (!unitAt(unit).hold.isEmpty() || unitAt(unit).inFlight.size() >= unitAt(unit).window) {
             holdMessage(unit, entry, false); // its window is full: it waits its turn
             return;
         }

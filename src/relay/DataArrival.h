@@ -33,7 +33,7 @@ struct ProgramState;
 // units' messages go on. It is tried again at the 30 s reconnection, not in a
 // loop, and once its session is back its held messages leave first, in order.
 // Each message written stays "in flight" until the unit's final answer to it (at
-// most Window of them per unit; the rest wait in the hold), and goes back to the
+// most the unit's window of them; the rest wait in the hold), and goes back to the
 // head of the hold, in order, when the session is lost first (the unit may then see
 // it twice). What the hold keeps is said in UnitHold.
 class DataArrival final : public QObject {
@@ -46,9 +46,13 @@ public:
     // A message the unit dropped the session on this many times is given up: a unit
     // that always drops on it must not hold back the messages behind it for ever.
     static constexpr int MaxResends = 3;
-    // At most this many player messages are written and unanswered per unit; the
-    // rest wait in its hold, so a slow unit never has hundreds of them in the pipe.
+    // How many player messages may be written and unanswered per unit; the rest
+    // wait in its hold. The window opens by one with each answer, up to MaxWindow,
+    // so a unit that keeps up takes a burst in large writes, and closes back to
+    // Window when the session is lost, so a unit that drops its session after a few
+    // lines still gets its messages through a few at a time.
     static constexpr std::size_t Window = 32;
+    static constexpr std::size_t MaxWindow = 256;
 
     DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues, Sound4Link& link,
                 Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
@@ -116,6 +120,7 @@ private:
         // the 30 s reconnection, so a unit that resets every session costs one
         // attempt per 30 s, not one per tick.
         int answered = 0;
+        std::size_t window = Window;
     };
     RelayUnit& unitAt(int unit) { return m_units[size_t(unit)]; }
     const RelayUnit& unitAt(int unit) const { return m_units[size_t(unit)]; }

@@ -3,6 +3,7 @@
 #include "base/Blanks.h"
 #include "base/ErrorTrap.h"
 #include "base/NumberReading.h"
+#include "base/TextFormat.h"
 #include "base/VisibleText.h"
 
 namespace {
@@ -24,7 +25,7 @@ QString ExtraireBalise(const QString& message, const QString& tag, const QString
 
     trap.at(20);
     // Positions below are 1-based, as the message format has always counted them.
-    const qsizetype p = message.indexOf(tag, 0, Qt::CaseInsensitive) + 1;
+    const qsizetype p = indexOfIgnoringCase(message, tag) + 1;
     if (p > MaxPosition) {
         trap.fail(AppError::overflow());
         return result;
@@ -34,7 +35,7 @@ QString ExtraireBalise(const QString& message, const QString& tag, const QString
     }
 
     trap.at(30);
-    const qsizetype q = message.indexOf(QLatin1Char('>'), p, Qt::CaseInsensitive) + 1;
+    const qsizetype q = message.indexOf(QLatin1Char('>'), p) + 1;
     if (q > MaxPosition) {
         trap.fail(AppError::overflow());
         return result;
@@ -113,7 +114,7 @@ std::optional<QString> refusalOf(const QString& message) {
                                    QStringLiteral("<RDS:"), QStringLiteral("<NoSound4:")};
     for (const QString& tag : tags) {
         // The value the fields are read from: the first field of the tag, up to its ">".
-        const qsizetype start = message.indexOf(tag, 0, Qt::CaseInsensitive);
+        const qsizetype start = indexOfIgnoringCase(message, tag);
         if (start < 0) {
             continue;
         }

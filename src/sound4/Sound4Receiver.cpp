@@ -158,7 +158,7 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
 
     // Login acknowledgement.
     if (m_state.PbBSound4LoginPending[unit] &&
-        fromWindows1252(line).contains(QStringLiteral("OK : LOGIN"), Qt::CaseInsensitive)) {
+        indexOfIgnoringCase(fromWindows1252(line), u"OK : LOGIN") >= 0) {
         m_link.setState(unit, Sound4Link::State::LoggedIn);
     }
 
@@ -189,8 +189,14 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
     const QString prefix = TimingMilliSec(m_clock) + QStringLiteral(" :") + QString::number(unit) +
                            QStringLiteral(": ");
     QString text = fromWindows1252(line);
-    text.replace(QStringLiteral("LIVEWIRE+"), QStringLiteral("LIVEWIRE*"), Qt::CaseInsensitive);
-    text.replace(QStringLiteral("+="), QStringLiteral("*="), Qt::CaseInsensitive);
+    // Most lines hold neither marker: looked for first, replaced only when there.
+    const auto swap = [](QString& where, const QString& from, const QString& to) {
+        if (indexOfIgnoringCase(where, from) >= 0) {
+            where.replace(from, to, Qt::CaseInsensitive);
+        }
+    };
+    swap(text, QStringLiteral("LIVEWIRE+"), QStringLiteral("LIVEWIRE*"));
+    swap(text, QStringLiteral("+="), QStringLiteral("*="));
     // A separator ("+ ", or " +" before it) after the first character.
     qsizetype p = text.indexOf(QStringLiteral("+ "), 1) + 1;
     const qsizetype q = text.indexOf(QStringLiteral(" +"), 1) + 1;
@@ -198,8 +204,8 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
         p = q + 1;
     }
     QString rest = text;
-    rest.replace(QStringLiteral("LIVEWIRE*"), QStringLiteral("LIVEWIRE+"), Qt::CaseInsensitive);
-    rest.replace(QStringLiteral("*="), QStringLiteral("+="), Qt::CaseInsensitive);
+    swap(rest, QStringLiteral("LIVEWIRE*"), QStringLiteral("LIVEWIRE+"));
+    swap(rest, QStringLiteral("*="), QStringLiteral("+="));
     m_setup.ListeTelNet.addCapped(prefix + rest);
     // A line with a separator is shown whole but is not a help line.
     if (p == 0) {

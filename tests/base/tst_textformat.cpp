@@ -10,6 +10,31 @@ class TestTextFormat : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The fast search must answer as the toolkit's case-insensitive one does.
+    void indexOfIgnoringCase_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<qsizetype>("from");
+        QTest::newRow("tag") << QStringLiteral("x<sd4:preset>") << QStringLiteral("<SD4:") << 0LL;
+        QTest::newRow("absent") << QStringLiteral("<RDS:PS>") << QStringLiteral("<SD4:") << 0LL;
+        QTest::newRow("after from") << QStringLiteral("OK ok Ok") << QStringLiteral("ok") << 1LL;
+        QTest::newRow("negative from") << QStringLiteral("abcABC") << QStringLiteral("abc") << -3LL;
+        QTest::newRow("longer than text") << QStringLiteral("ab") << QStringLiteral("abc") << 0LL;
+        QTest::newRow("empty needle") << QStringLiteral("ab") << QString() << 1LL;
+        QTest::newRow("kelvin sign folds")
+            << QStringLiteral("oK : login") << QStringLiteral("OK : LOGIN") << 0LL;
+        QTest::newRow("accented text")
+            << QStringLiteral("é<Msg:été>") << QStringLiteral("<msg:") << 0LL;
+        QTest::newRow("accented needle")
+            << QStringLiteral("ÉTÉ été") << QStringLiteral("été") << 0LL;
+    }
+    void indexOfIgnoringCase() {
+        QFETCH(QString, text);
+        QFETCH(QString, needle);
+        QFETCH(qsizetype, from);
+        QCOMPARE(::indexOfIgnoringCase(text, needle, from),
+                 text.indexOf(needle, from, Qt::CaseInsensitive));
+    }
     void utf8Encode_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("expected");
