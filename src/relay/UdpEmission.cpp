@@ -215,13 +215,12 @@ void UdpEmission::onResolved(qint16 s, const QString& name, qint32 code, const Q
     sendWaiting();
 }
 
-bool UdpEmission::sendTo(const Datagram& datagram, const QString& resolved) {
+bool UdpEmission::sendTo(const Datagram& datagram, const QString& target) {
     ErrorTrap trap(m_errors, QStringLiteral("Frm_MainBis:SendDataUDPSocketWrench"));
     trap.at(20);
     const qint16 s = datagram.socket;
     const qint32 port = datagram.port;
     UdpSocket& socket = *SocketWrenchUDPOut[s];
-    const QString& target = resolved;
     if (target == QLatin1String("127.0.0.1")) {
         return false; // nothing goes to the local loop-back address
     }

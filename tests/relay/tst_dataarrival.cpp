@@ -51,6 +51,7 @@ private Q_SLOTS:
     void rdsMessages();
     void droppedSessionResendsAfterLogin();
     void onlyTheirAnswersSettleMessages();
+    void windowOpensWithAnswersAndClosesOnLoss();
     void unitOutOfRangeSendsNothing();
     void unitWithoutHostIsDropped();
 };
@@ -172,6 +173,36 @@ void TestDataArrival::onlyTheirAnswersSettleMessages() {
     QCOMPARE(commandsOnly(f.telnet(0).sent), (QList<QByteArray>{"b=2\r\n", "c=3\r\n"}));
     QCOMPARE(f.count(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:b=2>")), 1);
     QCOMPARE(f.count(QStringLiteral("TELNET: Data Re-Added to ListeDataArrival: <SD4:a=1>")), 0);
+}
+
+// A unit that keeps up is given more messages at once; one that lost its session
+// starts again from the first window.
+void TestDataArrival::windowOpensWithAnswersAndClosesOnLoss() {
+    RelayFixture f;
+    f.online(0);
+    f.program.frmSetup.TexteSound4IP[0].setText(QStringLiteral("sound4-0"));
+    const auto burst = [&f](int from, int count) {
+        for (int i = from; i < from + count; ++i) {
+            f.relay.UDPDataArrival(0, QStringLiteral("<SD4:m=%1>").arg(i));
+        }
+    };
+    const auto written = [&f] { return commandsOnly(f.telnet(0).sent).size(); };
+    burst(0, 100);
+    QCOMPARE(written(), qsizetype(DataArrival::Window));
+    for (std::size_t i = 0; i < DataArrival::Window; ++i) {
+        f.telnet(0).arrive("OK\r\n");
+    }
+    f.relay.TimerDataArrival_Timer();
+    // Every one answered, and the window twice as wide: 64 more leave at once.
+    QCOMPARE(written(), qsizetype(DataArrival::Window) * 3);
+
+    f.telnet(0).sent.clear();
+    f.telnet(0).drop();
+    f.clock.advance(31000);
+    f.program.sessions.Timer30s_Timer();
+    f.relay.TimerDataArrival_Timer();
+    QCOMPARE(written(), qsizetype(DataArrival::Window));
+    QCOMPARE(commandsOnly(f.telnet(0).sent).first(), QByteArray("m=32\r\n")); // oldest unanswered
 }
 
 void TestDataArrival::unitOutOfRangeSendsNothing() {
