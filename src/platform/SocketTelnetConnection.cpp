@@ -351,7 +351,6 @@ void SocketTelnetConnection::retireSocket(bool graceful) {
         flushGathered(); // a logout sent just before the close still leaves
     }
     m_gatherTimer.stop();
-    m_gathered.clear();
     m_stallTimer.stop();
     QTcpSocket* socket = m_socket;
     m_socket = nullptr;
@@ -398,30 +397,26 @@ void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
     if (m_writeFailed) {
         return;
     }
-    if (m_socket && m_socket->bytesToWrite() + m_gathered.size() + size > MaxWriteBacklog) {
+    if (m_socket && m_socket->bytesToWrite() + size > MaxWriteBacklog) {
         // The peer takes nothing of what it is sent: it is lost, like a dropped one.
         m_writeFailed = true;
         loseLater();
         return;
     }
-    if (!m_socket) {
+    if (!m_socket || m_socket->write(bytes, size) != size) {
         m_writeFailed = true;
         return;
     }
-    if (m_gathered.isEmpty() && (!m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= CoalesceMs)) {
-        if (m_socket->write(bytes, size) != size) {
-            m_writeFailed = true;
-            return;
-        }
-        // Straight to the system: no turn of the event loop for the socket's own
-        // write notice, and the command is on its way at once.
+    if (!m_gatherTimer.isActive() &&
+        (!m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= CoalesceMs)) {
+        // After a quiet moment, straight to the system: no turn of the event loop
+        // for the socket's own write notice, and the command is on its way at once.
         flushSocket();
         m_sinceWrite.start();
-    } else {
-        m_gathered.append(bytes, size);
-        if (!m_gatherTimer.isActive()) {
-            m_gatherTimer.start(0); // at the next turn of the event loop
-        }
+    } else if (!m_gatherTimer.isActive()) {
+        // Soon after another write: the socket keeps it with the ones that follow,
+        // and they leave together at the next turn of the event loop.
+        m_gatherTimer.start(0);
     }
     if (!m_stallTimer.isActive()) {
         m_stallTimer.start(m_stallTimeout);
@@ -430,19 +425,9 @@ void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
 
 void SocketTelnetConnection::flushGathered() {
     m_gatherTimer.stop();
-    if (m_gathered.isEmpty() || !m_socket) {
-        m_gathered.clear();
-        return;
-    }
-    const QByteArray bytes = std::exchange(m_gathered, QByteArray());
-    m_sinceWrite.start();
-    if (m_socket->write(bytes) != bytes.size()) {
-        loseLater();
-        return;
-    }
-    flushSocket();
-    if (!m_stallTimer.isActive()) {
-        m_stallTimer.start(m_stallTimeout);
+    if (m_socket) {
+        m_sinceWrite.start();
+        flushSocket();
     }
 }
 

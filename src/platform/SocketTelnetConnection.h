@@ -114,7 +114,7 @@ private:
     bool reportData();
 
     void writeWire(const char* bytes, qsizetype size);
-    // Hands the gathered bytes to the socket.
+    // Writes what the socket gathered to the system.
     void flushGathered();
     // Writes what the socket holds to the system now.
     void flushSocket();
@@ -126,10 +126,9 @@ private:
     QPointer<QTcpSocket> m_socket;
     std::unique_ptr<telnet_t, TelnetDeleter> m_telnet;
     QTimer m_connectTimer;
-    QTimer m_stallTimer; // runs while written bytes wait and the peer takes none
-    QTimer m_gatherTimer;
-    QByteArray m_gathered;      // sent, not yet handed to the socket
-    QElapsedTimer m_sinceWrite; // since the last hand-over to the socket
+    QTimer m_stallTimer;        // runs while written bytes wait and the peer takes none
+    QTimer m_gatherTimer;       // writes what the socket gathered, at the next turn
+    QElapsedTimer m_sinceWrite; // since the last write to the system
     int m_stallTimeout = StallTimeoutMs;
     bool m_moreAnnounced = false;
     bool m_flushing = false;
