@@ -7,7 +7,11 @@
 #include <limits>
 
 void QtEventPump::processPendingEvents() {
+    if (m_sinceRun.isValid() && m_sinceRun.nsecsElapsed() < MinIntervalUs * 1000) {
+        return;
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_sinceRun.start();
 }
 
 void QtEventPump::waitForEvents(qint64 maxWaitMs) {

@@ -233,7 +233,11 @@ void SocketTelnetConnection::readSocket() {
         return; // the chunk not yet taken holds back the next one
     }
     const qsizetype before = m_received.size();
-    takeIncoming(m_socket->read(ReadChunk - m_received.size()));
+    // One byte more than there is room for: the socket holds at most ReadChunk, so
+    // no more arrives, and asking past what it holds makes it read from the system
+    // again. Asked for exactly what it holds, it served its buffer and left its
+    // notices from the system off until some later read.
+    takeIncoming(m_socket->read(ReadChunk - m_received.size() + 1));
     if (m_received.size() != before) {
         reportData();
     }
