@@ -294,6 +294,23 @@ private Q_SLOTS:
         QVERIFY(again.connect(c));
     }
 
+    // A peer that streams far more than one chunk: every byte is handed over, in
+    // order, with nothing but the reader's own takes to drive it (the socket must
+    // read from the system again after each chunk, not wait for some other event).
+    void longStreamIsReadWhole() {
+        Peer peer;
+        SocketTelnetConnection c;
+        Recorder r(c);
+        QVERIFY(peer.connect(c));
+        QByteArray stream;
+        for (int i = 0; stream.size() < 8 * SocketTelnetConnection::ReadChunk; ++i) {
+            stream += QByteArray::number(i) + ' ';
+        }
+        peer.socket->write(stream);
+        QTRY_COMPARE_WITH_TIMEOUT(r.received.size(), stream.size(), Patience);
+        QVERIFY(r.received == stream);
+    }
+
     // A peer that reads nothing, sent data by us or made to answer its requests: the
     // bytes waiting to be written stay bounded and the peer is given up as lost.
     void peerThatNeverReads_data() {
