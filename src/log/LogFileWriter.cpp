@@ -34,9 +34,12 @@ LogFileWriter::Outcome LogFileWriter::write(const QString& nativePath, const QSt
         out += toWindows1252(line);
         out += "\r\n";
     }
-    QDir().mkpath(QFileInfo(nativePath).absolutePath());
     QFile file(nativePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // The folder is made only when the file cannot be opened: most batches go to a
+    // file that is there already, and need no look at its folders.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+        (!QDir().mkpath(QFileInfo(nativePath).absolutePath()) ||
+         !file.open(QIODevice::WriteOnly | QIODevice::Append))) {
         return Outcome::NotOpened;
     }
     if (file.write(out) != out.size() || !file.flush()) {

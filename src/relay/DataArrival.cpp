@@ -41,6 +41,7 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
       m_trace(trace), m_errors(errors), m_events(events), m_uptime(uptime) {
     connect(&m_queues.TimerDataArrival, &QTimer::timeout, this,
             &DataArrival::TimerDataArrival_Timer);
+    m_queues.firstPass = [this] { TimerDataArrival_Timer(); };
     connect(&receiver, &Sound4Receiver::answered, this,
             [this](int unit, const Sound4Answer& answer, const QString&) {
                 if (validUnit(unit) && answer.request == Sound4Request::Player) {
@@ -83,6 +84,10 @@ DataArrival::DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& que
             });
         }
     }
+}
+
+DataArrival::~DataArrival() {
+    m_queues.firstPass = nullptr;
 }
 
 void DataArrival::answered(int unit, const Sound4Answer& answer) {
@@ -274,7 +279,12 @@ void DataArrival::flushHolds() {
         while (canFlush(unit)) {
             const HeldMessage next = held.takeFirst();
             m_flushing = unit;
-            UDPDataArrival(next.listener, next.message);
+            if (next.command.isEmpty()) {
+                UDPDataArrival(next.listener, next.message);
+            } else {
+                m_state.PbBSound4PlayerResult[unit] = true;
+                send(next.listener, next.message, next.command, unit);
+            }
             m_flushing = -1;
             if (m_state.PbBFermetureApplication || m_state.PbBQuitterEnCours) {
                 return;
@@ -321,9 +331,6 @@ QString DataArrival::timerState() const {
 
 void DataArrival::TimerDataArrival_Timer() {
     QTimer& timer = m_queues.TimerDataArrival;
-    if (timer.interval() != PlayerQueues::TickMs) {
-        timer.setInterval(PlayerQueues::TickMs); // the passes after the first keep the tick
-    }
     if (m_state.PbBFermetureApplication) {
         timer.stop();
         m_trace.line(
@@ -337,9 +344,14 @@ void DataArrival::TimerDataArrival_Timer() {
     } else if (!m_passRunning) {
         // A tick that comes while a pass lets events run does not start a second pass.
         m_passRunning = true;
-        flushHolds();
-        drainQueues();
-        flushHolds();
+        // The held messages that can leave go first, then the queues, then what the
+        // sends let through; a message read meanwhile is taken by this pass, not left
+        // for the next tick.
+        do {
+            flushHolds();
+            drainQueues();
+            flushHolds();
+        } while (!m_state.PbBFermetureApplication && !m_state.PbBQuitterEnCours && anyQueued());
         m_passRunning = false;
         timer.stop();
         if (holdsWork()) {
@@ -369,8 +381,12 @@ void DataArrival::drainQueues() {
                 return;
             }
         }
-    } while (std::any_of(m_queues.ListeDataArrival.begin(), m_queues.ListeDataArrival.end(),
-                         [](const ListField& queue) { return !queue.isEmpty(); }));
+    } while (anyQueued());
+}
+
+bool DataArrival::anyQueued() const {
+    return std::any_of(m_queues.ListeDataArrival.begin(), m_queues.ListeDataArrival.end(),
+                       [](const ListField& queue) { return !queue.isEmpty(); });
 }
 
 bool DataArrival::drainQueue(int i) {
@@ -430,7 +446,7 @@ void DataArrival::UDPDataArrival(qint16 listener, const QString& message) {
 void DataArrival::send(qint16 listener, const QString& message, const QString& cmd, int unit) {
     ErrorTrap trap(m_errors, Caller);
     trap.at(40);
-    const HeldMessage entry{listener, message, HeldMessage::kindOf(cmd)};
+    const HeldMessage entry{listener, message, HeldMessage::kindOf(cmd), cmd};
     if (validUnit(unit) && m_flushing != unit) {
         if (unitAt(unit).down) {
             holdMessage(unit, entry, true); // behind the messages already waiting for it

@@ -57,6 +57,7 @@ public:
     DataArrival(ProgramState& state, FrmSetup& setup, PlayerQueues& queues, Sound4Link& link,
                 Sound4Sessions& sessions, Sound4Receiver& receiver, TraceSink& trace,
                 ErrorReporter& errors, EventPump& events, UptimeCounter& uptime);
+    ~DataArrival() override;
 
     void TimerDataArrival_Timer();
     void UDPDataArrival(qint16 listener, const QString& message);
@@ -72,6 +73,7 @@ public:
 
 private:
     void drainQueues();
+    bool anyQueued() const;
     // Drains one listener's queue; false when the program is closing.
     bool drainQueue(int i);
     void send(qint16 listener, const QString& message, const QString& cmd, int unit);

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 
 // The player messages waiting for the dispatcher: one first-in first-out queue per
 // listener, and the 100 ms timer that drains them, off while they are empty. The
@@ -19,21 +20,41 @@ public:
     PlayerQueues() { TimerDataArrival.setInterval(TickMs); }
 
     // Queues a message at the tail of its listener's queue and makes sure the timer
-    // runs. After a quiet moment the first pass starts as soon as the event loop is
-    // free (a cue reaches the air at once, not a tick later); the passes that follow
-    // keep the 100 ms tick (the dispatcher sets it back). An active timer keeps its
-    // phase: restarting it on every message would hold the dispatcher off for as long
-    // as messages keep coming.
+    // runs. After a quiet moment the first pass is asked for at once (a cue reaches
+    // the air at once, not a tick later); the passes that follow keep the 100 ms
+    // tick. An active timer keeps its phase: restarting it on every message would
+    // hold the dispatcher off for as long as messages keep coming.
     void append(int listener, const QString& message) {
         ListeDataArrival[size_t(listener)].addItem(message);
         wake();
     }
     void wake() {
-        if (!TimerDataArrival.isActive()) {
-            TimerDataArrival.start(0);
+        if (TimerDataArrival.isActive()) {
+            return;
+        }
+        TimerDataArrival.start();
+        if (firstPass && !m_firstPassAsked) {
+            // A posted call, not a zero-delay timer: it takes its turn among the
+            // datagrams being read, where such a timer waits for an idle loop, which
+            // a burst does not leave.
+            m_firstPassAsked = true;
+            QMetaObject::invokeMethod(
+                &TimerDataArrival,
+                [this] {
+                    m_firstPassAsked = false;
+                    if (firstPass) {
+                        firstPass();
+                    }
+                },
+                Qt::QueuedConnection);
         }
     }
 
+    // The dispatcher's pass, run for the first message after a quiet moment.
+    std::function<void()> firstPass;
     std::array<ListField, NbListeners> ListeDataArrival;
     QTimer TimerDataArrival;
+
+private:
+    bool m_firstPassAsked = false;
 };

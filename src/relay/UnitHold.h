@@ -6,7 +6,8 @@
 #include <deque>
 
 // A player message on its way to one unit: the listener it came from, its text, and
-// what it sets on the unit.
+// what it sets on the unit. The command line is read once, when the message arrives:
+// a held message is sent as it was read, not read again.
 struct HeldMessage {
     enum class Kind {
         Raw,              // any command: kept, in order
@@ -16,6 +17,7 @@ struct HeldMessage {
     qint16 listener = 0;
     QString message;
     Kind kind = Kind::Raw;
+    QString command; // the unit's command line; empty: read it from the text
 
     // The kind of the command a message carries (its Sound4 command line).
     static Kind kindOf(const QString& command);

@@ -195,17 +195,21 @@ void Sound4Receiver::handleLine(int unit, const QByteArray& piece) {
             where.replace(from, to, Qt::CaseInsensitive);
         }
     };
-    swap(text, QStringLiteral("LIVEWIRE+"), QStringLiteral("LIVEWIRE*"));
-    swap(text, QStringLiteral("+="), QStringLiteral("*="));
-    // A separator ("+ ", or " +" before it) after the first character.
-    qsizetype p = text.indexOf(QStringLiteral("+ "), 1) + 1;
-    const qsizetype q = text.indexOf(QStringLiteral(" +"), 1) + 1;
-    if (q != 0 && q < p) {
-        p = q + 1;
-    }
+    qsizetype p = 0;
     QString rest = text;
-    swap(rest, QStringLiteral("LIVEWIRE*"), QStringLiteral("LIVEWIRE+"));
-    swap(rest, QStringLiteral("*="), QStringLiteral("+="));
+    if (text.contains(QLatin1Char('+')) || text.contains(QLatin1Char('*'))) {
+        swap(text, QStringLiteral("LIVEWIRE+"), QStringLiteral("LIVEWIRE*"));
+        swap(text, QStringLiteral("+="), QStringLiteral("*="));
+        // A separator ("+ ", or " +" before it) after the first character.
+        p = text.indexOf(QStringLiteral("+ "), 1) + 1;
+        const qsizetype q = text.indexOf(QStringLiteral(" +"), 1) + 1;
+        if (q != 0 && q < p) {
+            p = q + 1;
+        }
+        rest = text;
+        swap(rest, QStringLiteral("LIVEWIRE*"), QStringLiteral("LIVEWIRE+"));
+        swap(rest, QStringLiteral("*="), QStringLiteral("+="));
+    }
     m_setup.ListeTelNet.addCapped(prefix + rest);
     // A line with a separator is shown whole but is not a help line.
     if (p == 0) {

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void windowOpensWithAnswersAndClosesOnLoss();
     void unitOutOfRangeSendsNothing();
     void unitWithoutHostIsDropped();
+    void messageReadDuringAPassLeavesWithIt();
 };
 
 void TestDataArrival::oneTickHandlesEveryQueueInOrder() {
@@ -232,6 +233,43 @@ void TestDataArrival::unitWithoutHostIsDropped() {
         1);
     QCOMPARE(f.telnet(0).sent, QList<QByteArray>{"kept\r\n"});
     QVERIFY(f.telnet(3).connects.isEmpty());
+}
+
+void TestDataArrival::messageReadDuringAPassLeavesWithIt() {
+    // A burst larger than the window, and one more datagram read at each of the pass's
+    // turns of the event loop in turn (the last ones let the held messages leave):
+    // whenever it comes, the same pass sends it; none waits for the next tick.
+    constexpr int Burst = int(DataArrival::Window) + 8;
+    for (int late = 1; late <= 3 * Burst; ++late) {
+        RelayFixture f;
+        f.online(0);
+        for (int i = 0; i < Burst; ++i) {
+            f.queue(0, QStringLiteral("<SD4:m=%1>").arg(i));
+        }
+        qsizetype answered = 0;
+        int turns = 0;
+        f.events.setOnEvents([&] {
+            // The unit answers once the queue is read: the held ones leave at the end.
+            while (f.queues.ListeDataArrival[0].isEmpty() &&
+                   answered < commandsOnly(f.telnet(0).sent).size()) {
+                ++answered;
+                f.telnet(0).arrive("OK\r\n");
+            }
+            if (++turns == late) {
+                f.queues.ListeDataArrival[0].addItem(QStringLiteral("<SD4:late>"));
+            }
+        });
+        f.relay.TimerDataArrival_Timer();
+        f.events.setOnEvents({});
+        if (turns < late) {
+            break; // the pass took fewer turns than that
+        }
+        const QList<QByteArray> sent = commandsOnly(f.telnet(0).sent);
+        QCOMPARE(sent.size(), Burst + 1);
+        QVERIFY2(sent.contains("late\r\n"), qPrintable(QString::number(late)));
+        QVERIFY(f.queues.ListeDataArrival[0].isEmpty());
+        QVERIFY(!f.queues.TimerDataArrival.isActive());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDataArrival)

@@ -19,7 +19,7 @@ private Q_SLOTS:
 namespace {
 
 HeldMessage held(const QString& command) {
-    return {0, command, HeldMessage::kindOf(command)};
+    return {0, command, HeldMessage::kindOf(command), command};
 }
 
 } // namespace
