@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Fields.h"
+#include "model/WindowFields.h"
 
 #include <array>
 
@@ -22,6 +23,7 @@ public:
         ComboSound4NoCart.setSelection(0);
     }
 
+    FormField Form{QStringLiteral("FrmSetup")};
     TextField Caption; // "Options: Ondelia: Trelvo - " version
     // This computer's name and its network address, shown at load.
     std::array<TextField, 2> TexteComputerNameAdresse;

@@ -66,7 +66,7 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
             progressStep(QStringLiteral("Trelvo: Init: Display"));
             progressStep(QStringLiteral("Trelvo: Init: Tableur"));
             progressStep(QStringLiteral("Trelvo: Init: Fin"));
-            m_program.frmMsg.Visible = false;
+            m_program.frmMsg.Form.setVisible(false);
             state.PbBAfficheMsgInit = false;
             trap.at(70);
             m_program.platform.events.processPendingEvents();
@@ -107,7 +107,7 @@ bool Startup::InitGeneral() {
         QStringLiteral("Ondelia: Trelvo - ") + m_program.appVersion.VersionApplication();
     m_program.frmMain.Caption.setText(caption);
     trap.at(30);
-    m_program.frmMsg.Visible = true;
+    m_program.frmMsg.Form.setVisible(true);
     state.PbBAfficheMsgInit = true;
     m_program.platform.events.processPendingEvents();
     m_program.frmMsg.LabelMsgInit.setText(QStringLiteral("Trelvo: Init: General"));
