@@ -5,6 +5,7 @@
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtUdpSocket.h"
+#include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemdPower.h"
@@ -41,10 +42,11 @@ int main(int argc, char** argv) {
     LinuxProcessControl processes;
     XdgDesktop desktop;
     SystemdPower power;
+    FixedScreen screen;
     ProgramLaunch launch;
     launch.root = root.path();
     Program program(
-        launch, ProgramPlatform{clock, events, host, processes, desktop, power,
+        launch, ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                                 [] { return std::make_unique<SocketTelnetConnection>(); },
                                 [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
     program.paths.addMount(PathSpace::startupFolder(), root.path() + QStringLiteral("/autostart"));

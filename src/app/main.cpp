@@ -7,20 +7,32 @@
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtUdpSocket.h"
+#include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemdPower.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XdgDesktop.h"
+#include "settings/ui/SetupWindowView.h"
 #include "shell/LaunchOptions.h"
+#include "shell/MainWindow.h"
 #include "shell/Program.h"
 #include "shell/Shutdown.h"
 #include "shell/Startup.h"
+#include "shell/ui/MainWindowView.h"
+#include "shell/ui/ProgressWindowView.h"
+#include "shell/ui/QtScreen.h"
+#include "shell/ui/WidgetDialogs.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScopeGuard>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -46,28 +58,70 @@ public:
 constexpr int ExitRefused = 3;   // another copy runs on the same program folder
 constexpr int ExitAbandoned = 4; // the start-up was given up (base choice, data files)
 
-// Runs without windows: the whole start-up, then the relay until SIGTERM or SIGINT,
-// then the unload. Only this process ends.
-int runHeadless(QCoreApplication& app, const LaunchOptions& options, const VersionInfo& version) {
+// What the windowed program adds to the headless one: the dialogs, built before the
+// program that uses them, and the windows, built on it before it starts.
+struct Windows {
+    WidgetDialogs dialogs;
+    QtScreen screen;
+    std::unique_ptr<ProgressWindowView> progress;
+    std::unique_ptr<MainWindowView> main;
+    std::unique_ptr<SetupWindowView> setup;
+
+    void build(Program& program, MainWindow& procedures) {
+        const double twips = screen.twipsPerPixel();
+        progress = std::make_unique<ProgressWindowView>(program.frmMsg, twips);
+        main = std::make_unique<MainWindowView>(program, procedures, twips);
+        setup = std::make_unique<SetupWindowView>(program, main.get());
+        QWidget* owner = main.get();
+        dialogs.attach(
+            program.paths, [owner] { return owner->isVisible() ? owner : nullptr; },
+            [&program](bool before) { program.placement.AfficherMessageBoxOuInputBox(before); });
+        program.logViewer.setChooser(&dialogs);
+    }
+    // Before the program they show goes.
+    void destroy() {
+        setup.reset();
+        main.reset();
+        progress.reset();
+    }
+};
+
+// Runs the program: the whole start-up, then the relay until the user quits (with
+// windows) or SIGTERM or SIGINT, then the unload. Only this process ends.
+int runProgram(QCoreApplication& app, const LaunchOptions& options, const VersionInfo& version,
+               Windows* windows) {
     SystemClock clock;
     QtEventPump events;
     LinuxHostInfo host;
     LinuxProcessControl processes;
     XdgDesktop desktop;
     SystemdPower power;
+    FixedScreen fixedScreen;
 
     ProgramLaunch launch;
     launch.root = PathSpace::resolveRoot(options.root);
     launch.shortcut.executable = QCoreApplication::applicationFilePath();
     launch.shortcut.explicitRoot = options.root.isEmpty() ? QString() : launch.root;
     launch.version = version;
-    Program program(
-        launch, ProgramPlatform{clock, events, host, processes, desktop, power,
-                                [] { return std::make_unique<SocketTelnetConnection>(); },
-                                [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
+    Program program(launch,
+                    ProgramPlatform{clock, events, host, processes, desktop, power,
+                                    windows ? static_cast<Screen&>(windows->screen) : fixedScreen,
+                                    [] { return std::make_unique<SocketTelnetConnection>(); },
+                                    [] { return std::make_unique<QtUdpSocket>(); },
+                                    windows ? &windows->dialogs : nullptr, nullptr});
     // The disk never holds up the event loop: datagrams are read while a batch of
     // trace lines is written.
     program.trace.writeInBackground();
+    // The main window's procedures run without its widgets too (its alert timer).
+    MainWindow procedures(program);
+    if (windows) {
+        windows->build(program, procedures);
+    }
+    const auto closeWindows = qScopeGuard([windows] {
+        if (windows) {
+            windows->destroy();
+        }
+    });
 
     bool stopRequested = false;
     int stopSignal = 0;
@@ -81,10 +135,16 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
                          program.state.PbBQuitterEnCours = true;
                          app.exit(0);
                      });
+    bool quitByUser = false;
+    QObject::connect(&procedures, &MainWindow::unloadRequested, &app, [&app, &quitByUser] {
+        quitByUser = true;
+        app.exit(0);
+    });
 
     FileInstanceLock instances(program.paths.toNative(program.state.PbSDossierApplication +
                                                       QStringLiteral("KZ3_Trelvo.lock")));
     Startup startup(program, instances);
+    startup.setMainWindow(&procedures);
     startup.setStopRequested([&stopRequested] { return stopRequested; });
     const Startup::Outcome outcome = startup.run(options.stationSwitches.join(QLatin1Char(' ')));
     if (outcome != Startup::Outcome::Running) {
@@ -107,29 +167,50 @@ int runHeadless(QCoreApplication& app, const LaunchOptions& options, const Versi
                                 << listener.localPort() << Qt::endl;
         }
     }
-    QTextStream(stdout) << program.frmMain.Caption.text() << " (headless), root "
+    QTextStream(stdout) << program.frmMain.Caption.text()
+                        << (windows ? " (windows)" : " (headless)") << ", root "
                         << program.paths.root() << Qt::endl;
     if (!stopRequested) {
         app.exec();
     }
-    const char* signalName = stopSignal != 0 ? sigabbrev_np(stopSignal) : nullptr;
-    program.trace.line(QStringLiteral("Application closed by the system (SIG") +
-                       QString::fromLatin1(signalName ? signalName : "?") + QStringLiteral(")"));
+    if (!quitByUser) {
+        const char* signalName = stopSignal != 0 ? sigabbrev_np(stopSignal) : nullptr;
+        program.trace.line(QStringLiteral("Application closed by the system (SIG") +
+                           QString::fromLatin1(signalName ? signalName : "?") +
+                           QStringLiteral(")"));
+    }
     Shutdown(program).Form_Unload();
     return 0;
+}
+
+// A desktop to open windows on: X11 or Wayland, or a platform named explicitly.
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const LaunchOptions options = LaunchOptions::parse(arguments);
+    const bool windowed = !options.headless && displayAvailable();
+    std::unique_ptr<QCoreApplication> app;
+    if (windowed && !options.help && !options.version && options.error.isEmpty()) {
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("KZ3_Trelvo"));
     StderrErrors earlyErrors;
     const AppVersion version(buildVersion(), earlyErrors);
     const QString versionText = version.VersionApplication();
     QCoreApplication::setApplicationVersion(versionText);
 
-    const LaunchOptions options = LaunchOptions::parse(app.arguments().mid(1));
     if (!options.error.isEmpty()) {
         QTextStream(stderr) << "KZ3_Trelvo: " << options.error << "\n\n" << LaunchOptions::usage();
         return 2;
@@ -142,6 +223,20 @@ int main(int argc, char** argv) {
         QTextStream(stdout) << versionText << "\n";
         return 0;
     }
-    // Until the windows exist, every start runs the headless program.
-    return runHeadless(app, options, buildVersion());
+    if (!windowed) {
+        if (!options.headless) {
+            QTextStream(stderr) << "KZ3_Trelvo: no display (DISPLAY and WAYLAND_DISPLAY are not "
+                                   "set): running without windows\n";
+        }
+        return runProgram(*app, options, buildVersion(), nullptr);
+    }
+    // The standard buttons and the file dialogs speak French, as the program does.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::French), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
+    QApplication::setQuitOnLastWindowClosed(false); // the program ends by its own unload
+    Windows windows;
+    return runProgram(*app, options, buildVersion(), &windows);
 }

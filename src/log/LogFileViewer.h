@@ -30,6 +30,9 @@ public:
     // Cancelling, or any failure, ends it without a message.
     void LectureLog(const QString& folder, const QString& prefix);
 
+    // The windows' chooser; none (headless): LectureLog only writes the pending lines.
+    void setChooser(LogFileChooser* chooser) { m_chooser = chooser; }
+
 private:
     DailyTraceLog& m_log;
     ListField& m_listeLog;

@@ -21,10 +21,29 @@ public:
             ComboSound4NoCart.addItem(QString::number(i));
         }
         ComboSound4NoCart.setSelection(0);
+        // The window as drawn: 14 400 x 10 800 twips (960 x 720 pixels at 96 dpi), the
+        // tab strip above the two buttons, as Form_Resize keeps them.
+        Form.Geometry.setGeometry(0, 0, 14400, 10800);
+        SftTabsOptions.Geometry.setGeometry(60, 60, 14280, 9780);
+        CommandSaveGeometry.setGeometry(11160, 9900, 1500, 405);
+        CommandFermerGeometry.setGeometry(12780, 9900, 1500, 405);
     }
 
     FormField Form{QStringLiteral("FrmSetup")};
     TextField Caption; // "Options: Ondelia: Trelvo - " version
+
+    // The tab strips: the window's own, then those nested in its tabs.
+    TabStripField SftTabsOptions{{QStringLiteral("Sound4"), QStringLiteral("Périphériques divers"),
+                                  QStringLiteral("Email"), QStringLiteral("Log")}};
+    TabStripField SftTabsSound4{{QStringLiteral("Détail commande"), QStringLiteral("Log")}};
+    TabStripField SftTabsPeripheriques{{QStringLiteral("Réseau")}};
+    TabStripField SftTabsPeripheriquesReseau{
+        {QStringLiteral("Emission"), QStringLiteral("Réception")}};
+    TabStripField SftTabsPeripheriquesReseauEmission{{QStringLiteral("UDP")}};
+    TabStripField SftTabsPeripheriquesReseauReception{{QStringLiteral("UDP")}};
+    // "Enregistrer" and "Fermer", below the tab strip.
+    GeometryField CommandSaveGeometry;
+    GeometryField CommandFermerGeometry;
     // This computer's name and its network address, shown at load.
     std::array<TextField, 2> TexteComputerNameAdresse;
 

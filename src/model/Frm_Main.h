@@ -27,8 +27,12 @@ public:
     }
 
     FormField Form{QStringLiteral("Frm_Main")};
-    // "Ondelia: Trelvo - " version " - " station once started: titles the message boxes.
+    // What the window shows: the normal caption, or "Err: " + it while an incident
+    // alert is on. It titles the message boxes.
     TextField Caption{QStringLiteral("Ondelia: Trelvo")};
+    // "Ondelia: Trelvo - " version " - " station once started; set through the
+    // incident alert, which keeps Caption in step.
+    QString NormalCaption{QStringLiteral("Ondelia: Trelvo")};
     bool VeilleDemandee = false; // "/Veille=True": go to standby once started
 
     TabStripField SftTabsMain{

@@ -19,4 +19,6 @@ struct ShellValues {
 
     // Operating-system family recognised by GetOSDisplayString (0 until set).
     qint32 PbLVersionWindows = 0;
+    // Frame family of the window look, 0 or 1: the windows' bottom margins follow it.
+    qint32 PbLLookFamille = 0;
 };

@@ -154,3 +154,25 @@ QString PathSpace::toNative(const QString& windowsPath) const {
     }
     return resolveBelow(m_root + QLatin1Char('/') + anchor, parts);
 }
+
+QString PathSpace::toWindows(const QString& nativePath) const {
+    const QString root = QDir::cleanPath(m_root);
+    const QString path = QDir::cleanPath(QFileInfo(nativePath).absoluteFilePath());
+    if (!path.startsWith(root + QLatin1Char('/'))) {
+        return QString();
+    }
+    const QStringList parts = path.mid(root.size() + 1).split(QLatin1Char('/'));
+    const QString& anchor = parts.first();
+    if (anchor == QLatin1String("unc")) {
+        if (parts.size() < 3) {
+            return QString(); // a server without a share
+        }
+        return QStringLiteral("\\\\") + parts.mid(1).join(QLatin1Char('\\'));
+    }
+    if (anchor.size() != 1 || !anchor.at(0).isLetter()) {
+        return QString();
+    }
+    QString windows = anchor.toUpper() + QStringLiteral(":\\");
+    windows += parts.mid(1).join(QLatin1Char('\\'));
+    return windows;
+}

@@ -27,6 +27,10 @@ public:
 
     // The native path of a Windows path; "" for the empty text.
     QString toNative(const QString& windowsPath) const;
+    // The Windows path of a native path under the root (what a file dialog returns):
+    // ROOT/x/rest -> X:\rest, ROOT/unc/server/share/rest -> \\server\share\rest;
+    // "" for a path outside the root, which no Windows path names.
+    QString toWindows(const QString& nativePath) const;
 
     static QString programFolder() { return QStringLiteral("C:\\Mirevox\\Ondelia\\"); }
     static QString windowsFolder() { return QStringLiteral("C:\\Windows"); }

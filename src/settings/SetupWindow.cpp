@@ -6,6 +6,7 @@
 #include "base/TextFormat.h"
 #include "config/IniAccess.h"
 #include "config/SiteConfiguration.h"
+#include "config/WindowPlacement.h"
 #include "log/DailyTraceLog.h"
 #include "model/FrmMsg.h"
 #include "model/FrmSetup.h"
@@ -18,6 +19,9 @@
 #include "system/SystemInfo.h"
 
 #include <QFile>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -51,6 +55,8 @@ void SetupWindow::progressStep(const QString& text) {
 }
 
 void SetupWindow::Form_Load() {
+    QString suffix;
+    m.placement.PositionFeuille(m.setup.Form, suffix);
     ErrorTrap trap(m.errors, caller("Form_Load"));
     trap.at(10);
     m.setup.Caption.setText(QStringLiteral("Options: Ondelia: Trelvo - ") +
@@ -183,6 +189,8 @@ void SetupWindow::Form_Unload(qint16 cancel) {
     if (cancel != 0) {
         return;
     }
+    QString suffix;
+    m.placement.PositionFeuilleSauvegarde(m.setup.Form, suffix);
     ErrorTrap trap(m.errors, caller("Form_Unload"));
     trap.at(10);
     m.settings.saveAtUnload(m.dialogs, m.frmMain.Caption.text());
@@ -192,4 +200,70 @@ void SetupWindow::Form_Unload(qint16 cancel) {
     m.trace.TraceLogForce(m.setup.ListeLog);
     trap.at(40);
     m.state.PbBFrmSetupChargee = false;
+}
+
+void SetupWindow::Form_Activate() {
+    ErrorTrap trap(m.errors, caller("Form_Activate"));
+    trap.at(10);
+    TabStripField& tabs = m.setup.SftTabsOptions;
+    if (tabs.available(tabs.current())) {
+        return;
+    }
+    trap.at(20);
+    for (int tab = 0; tab < tabs.count(); ++tab) {
+        if (tabs.available(tab)) {
+            tabs.setCurrent(tab);
+            return;
+        }
+    }
+}
+
+void SetupWindow::Form_QueryUnload(qint16& cancel, qint16 unloadMode) {
+    ErrorTrap trap(m.errors, caller("Form_QueryUnload"));
+    trap.at(10);
+    if (unloadMode == FormControlMenu) {
+        m.setup.Form.setVisible(false);
+        cancel = 1;
+    }
+}
+
+void SetupWindow::Form_Resize() {
+    ErrorTrap trap(m.errors, caller("Form_Resize"));
+    trap.at(10);
+    if (m.setup.Form.windowState() == FormField::WindowState::Minimized) {
+        return;
+    }
+    trap.at(20);
+    const qint64 margin = m.state.PbLLookFamille == 1 ? 525 : 495;
+    const auto toInt32 = [](qint64 value) {
+        return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(),
+                                         std::numeric_limits<qint32>::max()));
+    };
+    trap.at(30);
+    GeometryField& fermer = m.setup.CommandFermerGeometry;
+    const qint32 top = toInt32(qint64(m.setup.Form.Geometry.height()) - fermer.height() - margin);
+    fermer.move(fermer.left(), top);
+    GeometryField& save = m.setup.CommandSaveGeometry;
+    save.move(save.left(), top);
+    trap.at(40);
+    GeometryField& tabs = m.setup.SftTabsOptions.Geometry;
+    qint32 height = toInt32(qint64(top) - TabsGap - tabs.top());
+    CheckValiditeValeurMin(height, 0, 0);
+    tabs.resize(tabs.width(), height);
+}
+
+void SetupWindow::CommandFermer_Click() {
+    m.setup.Form.setVisible(false);
+}
+
+void SetupWindow::CommandSave_Click(FormField& mainWindow) {
+    ErrorTrap trap(m.errors, caller("CommandSave_Click"));
+    trap.at(10);
+    m.placement.SablierOn(mainWindow);
+    m.placement.SablierOn(m.setup.Form);
+    trap.at(20);
+    m.settings.CommandSave_Click();
+    trap.at(30);
+    m.placement.SablierOff(m.setup.Form);
+    m.placement.SablierOff(mainWindow);
 }

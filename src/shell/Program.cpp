@@ -53,6 +53,7 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       waits(state, uptime, platform.events, platform.processes),
       logViewer(trace, frmSetup.ListeLog, paths, platform.desktop, nullptr), headlessDialogs(trace),
       dialogs(platform.dialogs ? *platform.dialogs : headlessDialogs),
+      incidentAlert(state, frmMain, dialogs, errors),
       sound4Link(platform.makeTelnet, state, frmSetup),
       sessions(state, frmSetup, sound4Link, trace, errors, uptime, platform.events, platform.clock),
       receiver(state, frmSetup, sound4Link, trace, errors, platform.events, platform.clock),
@@ -70,10 +71,11 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                   platform.events, uptime),
       site(state, ini, files, folders, systemInfo, registry, appVersion, dialogs, frmMain, trace,
            errors, platform.events),
+      placement(site, ini, platform.screen, platform.events, errors),
       settings(state, frmSetup, ini, errors, trace, platform.events, sessions, dialogs),
       setupWindow(SetupWindow::Parts{state, frmSetup, frmMsg, frmMain, settings, site, ini, folders,
                                      systemInfo, appVersion, paths, dialogs, trace, errors,
-                                     platform.events}) {
+                                     platform.events, placement}) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);
@@ -81,6 +83,10 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
         return files.File_Delete(path, caller, 0, 0);
     });
     errors.setMachineRestart([this] { restartMachine(); });
+    // The windows in the order they load.
+    placement.addForm(frmMain.Form);
+    placement.addForm(frmMsg.Form);
+    placement.addForm(frmSetup.Form);
 }
 
 void Program::restartMachine() {

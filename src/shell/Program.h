@@ -5,7 +5,9 @@
 #include "config/IniAccess.h"
 #include "config/RegistryAccess.h"
 #include "config/SiteConfiguration.h"
+#include "config/WindowPlacement.h"
 #include "incidents/AlertMailer.h"
+#include "incidents/IncidentAlert.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
@@ -40,6 +42,7 @@ class EventPump;
 class HostInfo;
 class Power;
 class ProcessControl;
+class Screen;
 
 // The outside world the program runs on: real adapters in main, fakes in tests.
 struct ProgramPlatform {
@@ -49,6 +52,7 @@ struct ProgramPlatform {
     ProcessControl& processes;
     Desktop& desktop;
     Power& power;
+    Screen& screen;                     // where the windows are placed
     TelnetConnectionFactory makeTelnet; // one connection per Sound4 unit
     UdpSocketFactory makeUdp;           // ten listeners and ten emitters
     DialogsHost* dialogs = nullptr;     // the windows' dialogs; none: headless answers
@@ -115,6 +119,7 @@ public:
     LogFileViewer logViewer;
     HeadlessDialogs headlessDialogs;
     DialogsHost& dialogs;
+    IncidentAlert incidentAlert;
     Sound4Link sound4Link;
     Sound4Sessions sessions;
     Sound4Receiver receiver;
@@ -126,6 +131,7 @@ public:
     UdpEmission emission;
     DataArrival dataArrival;
     SiteConfiguration site;
+    WindowPlacement placement;
     Settings settings;
     SetupWindow setupWindow;
 

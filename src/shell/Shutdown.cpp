@@ -32,6 +32,12 @@ void Shutdown::Form_Unload(qint16 cancel) {
         m_program.platform.events.waitForEvents(SettleMs + 1 - elapsed);
     }
 
+    // A window closed minimised or maximised keeps the position saved before.
+    if (m_program.frmMain.Form.windowState() == FormField::WindowState::Normal) {
+        QString suffix;
+        m_program.placement.PositionFeuilleSauvegarde(m_program.frmMain.Form, suffix);
+    }
+
     if (state.PbBFrmSetupChargee) {
         m_program.setupWindow.Form_Unload();
     }

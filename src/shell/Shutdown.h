@@ -6,9 +6,10 @@ class Program;
 
 // The program's end when the system stops it (SIGTERM, SIGINT, a session that
 // logs off): no question. Marks the program as closing, clears the suite's backup
-// flag of each base, lets pending events run for half a second, unloads the
-// settings window (which records the connected units and writes the last trace
-// lines). The caller then ends this process only.
+// flag of each base, lets pending events run for half a second, saves the main
+// window's position, unloads the settings window (which saves its own, records the
+// connected units and writes the last trace lines). The caller then ends this
+// process only.
 class Shutdown {
 public:
     static constexpr qint64 SettleMs = 500;

@@ -7,6 +7,7 @@
 #include "base/TextFormat.h"
 #include "platform/EventPump.h"
 #include "platform/InstanceLock.h"
+#include "shell/MainWindow.h"
 #include "shell/Program.h"
 
 #include <algorithm>
@@ -64,11 +65,14 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
             trap.at(60);
             progressStep(QStringLiteral("Trelvo: Init: Create Object"));
             progressStep(QStringLiteral("Trelvo: Init: Display"));
+            QString suffix;
+            m_program.placement.PositionFeuille(m_program.frmMain.Form, suffix);
             progressStep(QStringLiteral("Trelvo: Init: Tableur"));
             progressStep(QStringLiteral("Trelvo: Init: Fin"));
-            m_program.frmMsg.Form.setVisible(false);
+            m_program.placement.unloadProgressWindow(m_program.frmMsg);
             state.PbBAfficheMsgInit = false;
             trap.at(70);
+            m_program.frmMain.Form.setVisible(true);
             m_program.platform.events.processPendingEvents();
             state.PbBFrmMainAffichee = true;
             const qint64 elapsed = m_program.uptime.TickCountMilliSec() - start;
@@ -80,11 +84,20 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
             if (commandLine.contains(QStringLiteral("/Veille=True"), Qt::CaseInsensitive)) {
                 m_program.frmMain.VeilleDemandee = true;
             }
+            trap.at(85);
+            if (m_mainWindow) {
+                m_mainWindow->ResizeCurrentOngletMain();
+            }
         }
     }
     trap.at(90);
     state.PbBInModeLoadingFrmMain = false;
     state.PbBFrmMainChargee = true;
+    // An incident flagged while the window was loading alerts now: with the load
+    // over, it also makes the "Incidents" tab available.
+    if (outcome == Outcome::Running) {
+        m_program.incidentAlert.replayAtLoadEnd();
+    }
     return outcome;
 }
 
@@ -105,8 +118,9 @@ bool Startup::InitGeneral() {
     trap.at(20);
     const QString caption =
         QStringLiteral("Ondelia: Trelvo - ") + m_program.appVersion.VersionApplication();
-    m_program.frmMain.Caption.setText(caption);
+    m_program.incidentAlert.setNormalCaption(caption);
     trap.at(30);
+    m_program.placement.loadProgressWindow(m_program.frmMsg);
     m_program.frmMsg.Form.setVisible(true);
     state.PbBAfficheMsgInit = true;
     m_program.platform.events.processPendingEvents();
@@ -131,6 +145,9 @@ bool Startup::InitGeneral() {
     m_program.setupWindow.Form_Load();
     trap.at(100);
     progressStep(QStringLiteral("Trelvo: Init: Bases"));
+    trap.at(105);
+    // Until the first incident.
+    m_program.incidentAlert.setIncidentsTabAvailable(false);
     trap.at(110);
     m_program.site.NomFichierSettings(QString(), QStringLiteral(".Ini"));
     trap.at(120);
@@ -138,7 +155,7 @@ bool Startup::InitGeneral() {
     trap.at(130);
     state.PbSIdRadio = stationIdentifier();
     state.PbINoRadio = stationNumber();
-    m_program.frmMain.Caption.setText(caption + QStringLiteral(" - ") + state.PbSIdRadio);
+    m_program.incidentAlert.setNormalCaption(caption + QStringLiteral(" - ") + state.PbSIdRadio);
     m_program.trace.TraceLogEncadre(-1, -1, QStringLiteral("Id Radio: ") + state.PbSIdRadio,
                                     QStringLiteral("="), false);
     return true;

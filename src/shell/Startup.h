@@ -7,6 +7,7 @@
 #include <optional>
 
 class InstanceLock;
+class MainWindow;
 class Program;
 
 // The program's start: refuses a second copy, reads the station switches of the
@@ -27,6 +28,10 @@ public:
     void setStopRequested(std::function<bool()> stopRequested) {
         m_stopRequested = std::move(stopRequested);
     }
+
+    // The main window's procedures, when there is a window: its current tab is laid
+    // out at the end of the load.
+    void setMainWindow(MainWindow* window) { m_mainWindow = window; }
 
     // The creation and the load of the main window, for a command line made of the
     // station switches ("/Instance=3 /Wait=2000").
@@ -60,4 +65,5 @@ private:
     Program& m_program;
     InstanceLock& m_instances;
     std::function<bool()> m_stopRequested;
+    MainWindow* m_mainWindow = nullptr;
 };

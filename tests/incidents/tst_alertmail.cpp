@@ -32,12 +32,13 @@ struct MailFixture {
     FakeDesktop desktop;
     FakePower power;
     ScriptedDialogs dialogs;
+    FixedScreen screen;
     Program p;
     AlertMailer& mailer = p.mailer;
 
     MailFixture()
         : p(ProgramFixture::launchFor(root.path()),
-            ProgramPlatform{clock, events, host, processes, desktop, power,
+            ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                             [] { return std::make_unique<FakeTelnetConnection>(); },
                             [] { return std::make_unique<FakeUdpSocket>(); }, &dialogs, nullptr}) {
         host.name = QStringLiteral("studio1.radio-nord.test");

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void mapping();
     void existingNamesMatchWithoutCase();
     void mounts();
+    void backFromNative_data();
+    void backFromNative();
     void rootChoice();
 };
 
@@ -48,6 +50,40 @@ void TestPathSpace::mapping() {
     QTemporaryDir root;
     PathSpace space(root.path());
     QCOMPARE(space.toNative(windows), root.path() + QLatin1Char('/') + native);
+}
+
+void TestPathSpace::backFromNative_data() {
+    QTest::addColumn<QString>("native"); // relative to the root; "/..." is outside it
+    QTest::addColumn<QString>("windows");
+    QTest::newRow("drive") << "c/AudioLog/20240131.Log"
+                           << "C:\\AudioLog\\20240131.Log";
+    QTest::newRow("drive root") << "e"
+                                << "E:\\";
+    QTest::newRow("unc") << "unc/SERVER/Share/dir"
+                         << "\\\\SERVER\\Share\\dir";
+    QTest::newRow("server without share") << "unc/SERVER"
+                                          << "";
+    QTest::newRow("not a drive") << "cd/x"
+                                 << "";
+    QTest::newRow("the root itself") << "."
+                                     << "";
+    QTest::newRow("climbing out") << "c/../../etc"
+                                  << "";
+    QTest::newRow("outside") << "/etc/passwd"
+                             << "";
+}
+
+void TestPathSpace::backFromNative() {
+    QFETCH(QString, native);
+    QFETCH(QString, windows);
+    QTemporaryDir root;
+    PathSpace space(root.path());
+    const QString path =
+        native.startsWith(QLatin1Char('/')) ? native : root.path() + QLatin1Char('/') + native;
+    QCOMPARE(space.toWindows(path), windows);
+    if (!windows.isEmpty()) {
+        QCOMPARE(space.toNative(windows), QDir::cleanPath(path));
+    }
 }
 
 void TestPathSpace::existingNamesMatchWithoutCase() {

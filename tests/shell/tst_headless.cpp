@@ -1,3 +1,4 @@
+#include "ProgramProcess.h"
 #include "RefusingPort.h"
 #include "SimulatorProcess.h"
 
@@ -15,48 +16,15 @@ namespace {
 
 const QString SettingsFolder = QStringLiteral("/c/Mirevox/Ondelia/Settings/KZ3_Trelvo");
 
-class HeadlessProgram {
+class HeadlessProgram : public ProgramProcess {
 public:
-    explicit HeadlessProgram(const QString& root) {
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start(QStringLiteral(TRELVO_EXE_PATH),
-                        {QStringLiteral("--headless"), QStringLiteral("--root"), root});
-    }
-    ~HeadlessProgram() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    // True once the start-up is over (the program says so on its standard output).
-    bool waitUntilRunning() {
-        for (int i = 0; i < 300; ++i) {
-            if (m_out.contains("(headless)")) {
-                return true;
-            }
-            if (!m_process.waitForReadyRead(100) && m_process.state() == QProcess::NotRunning) {
-                return false;
-            }
-            m_out += m_process.readAllStandardOutput();
-        }
-        return false;
-    }
-    QProcess& process() { return m_process; }
-    // The port a listener got, as the program announced it once running (0: none).
-    quint16 listenerPort(int listener) const {
-        const QRegularExpression line(
-            QStringLiteral("UDP listener %1 on [^\\n]*:(\\d+)\\n").arg(listener));
-        return line.match(QString::fromLatin1(m_out)).captured(1).toUShort();
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_out;
+    explicit HeadlessProgram(const QString& root)
+        : ProgramProcess({QStringLiteral("--headless"), QStringLiteral("--root"), root},
+                         "(headless)") {}
 };
 
 void send(quint16 port, const QByteArray& datagram) {
-    QUdpSocket socket;
-    socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
+    ProgramProcess::send(port, datagram);
 }
 
 bool waitForLine(const SimulatorProcess& sim, const QByteArray& line) {

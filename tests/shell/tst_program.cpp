@@ -27,7 +27,10 @@ void TestProgram::automationErrorRebootsWithStartupEntry() {
     QCOMPARE(incidents.size(), 2);
     QVERIFY(incidents.at(1).endsWith(
         QStringLiteral("Reboot the Computer because of Automation Error")));
-    QCOMPARE(f.program.frmMain.CheckIncidents[0].value(), 1);
+    // Each row raised the alert, which took the signal back to 0.
+    QCOMPARE(f.program.frmMain.CheckIncidents[0].value(), 0);
+    QVERIFY(f.program.frmMain.TimerFlash.isActive());
+    QVERIFY(f.program.frmMain.Caption.text().startsWith(QStringLiteral("Err: ")));
 }
 
 void TestProgram::bannerFromTheProgramsHelpers() {

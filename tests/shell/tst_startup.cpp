@@ -9,6 +9,8 @@ namespace {
 
 const QString SettingsIni =
     QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Trelvo\\KZ3_Trelvo.Ini");
+const QString PositionsIni =
+    QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Trelvo\\KZ3_Trelvo_Positions.Ini");
 
 struct StartupFixture {
     ProgramFixture f;
@@ -146,6 +148,74 @@ private Q_SLOTS:
         s.write(legacy, "Peripheriques_Reseau_Emission_UDP_4", "IP", QStringLiteral("10.0.0.1"));
         s.p.settings.InitSettingsPeripheriques();
         QCOMPARE(s.p.frmSetup.TexteUDPIPCible[4].text(), QStringLiteral("10.0.0.9"));
+    }
+
+    // The main window and the settings window come back where they were, and a stop
+    // by the system records where they are: the main window only when neither
+    // minimised nor maximised.
+    void windowsPlacedAndSaved_data() {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("mainLeft");
+        QTest::addColumn<QString>("mainTop");
+        QTest::newRow("normal") << int(FormField::WindowState::Normal) << "2000"
+                                << "1000";
+        QTest::newRow("minimised") << int(FormField::WindowState::Minimized) << "1500"
+                                   << "900";
+        QTest::newRow("maximised") << int(FormField::WindowState::Maximized) << "1500"
+                                   << "900";
+    }
+    void windowsPlacedAndSaved() {
+        QFETCH(int, state);
+        StartupFixture s;
+        s.write(PositionsIni, "FrmPos", "Frm_Main_Left", QStringLiteral("1500"));
+        s.write(PositionsIni, "FrmPos", "Frm_Main_Top", QStringLiteral("900"));
+        s.write(PositionsIni, "FrmPos", "FrmSetup_Left", QStringLiteral("300"));
+        s.write(PositionsIni, "FrmPos", "FrmSetup_Top", QStringLiteral("99999"));
+        QCOMPARE(s.startup.run(QString()), Startup::Outcome::Running);
+        const GeometryField& main = s.p.frmMain.Form.Geometry;
+        QCOMPARE(main.left(), 1500);
+        QCOMPARE(main.top(), 900);
+        QCOMPARE(s.p.frmSetup.Form.Geometry.left(), 300);
+        QCOMPARE(s.p.frmSetup.Form.Geometry.top(), 8100); // half of a 1080-pixel screen
+        QVERIFY(s.p.frmMain.Form.visible());
+        QVERIFY(!s.p.frmSetup.Form.visible()); // loaded hidden
+        QVERIFY(!s.p.frmMsg.Form.visible() && !s.p.frmMsg.Form.topmost());
+        QVERIFY(!s.p.frmMain.SftTabsMain.available(2));
+
+        s.p.frmMain.Form.Geometry.move(2000, 1000);
+        s.p.frmMain.Form.setWindowState(FormField::WindowState(state));
+        s.p.frmSetup.Form.Geometry.move(400, 500);
+        Shutdown(s.p).Form_Unload();
+        QTEST(s.read(PositionsIni, "FrmPos", "Frm_Main_Left"), "mainLeft");
+        QTEST(s.read(PositionsIni, "FrmPos", "Frm_Main_Top"), "mainTop");
+        QCOMPARE(s.read(PositionsIni, "FrmPos", "FrmSetup_Left"), QStringLiteral("400"));
+        QCOMPARE(s.read(PositionsIni, "FrmPos", "FrmSetup_Top"), QStringLiteral("500"));
+    }
+
+    // An incident while the window loads alerts at once and makes the "Incidents"
+    // tab available at the end of the load, under the caption with the station.
+    void incidentDuringTheLoadAlertsAtTheEnd() {
+        StartupFixture s;
+        s.write(QStringLiteral("C:\\Mirevox\\Ondelia\\Settings\\KZ3_Config.ini"), "Site", "Lib",
+                QStringLiteral("Radio Nord"));
+        bool logged = false;
+        s.f.events.setOnEvents([&] {
+            if (!logged && s.p.state.PbBFrmSetupChargee) {
+                logged = true;
+                s.p.trace.line(QStringLiteral("Err: early"), true);
+                QVERIFY(!s.p.frmMain.SftTabsMain.available(2));
+            }
+        });
+        QCOMPARE(s.startup.run(QString()), Startup::Outcome::Running);
+        QVERIFY(logged);
+        const Frm_Main& frm = s.p.frmMain;
+        QCOMPARE(frm.Caption.text(),
+                 QStringLiteral("Err: Ondelia: Trelvo - 2024.0131.0905 - Radio Nord"));
+        QVERIFY(frm.TimerFlash.isActive());
+        QVERIFY(frm.SftTabsMain.available(2));
+        QCOMPARE(frm.SftTabsMain.current(), 0);
+        QCOMPARE(frm.CheckIncidentsFeuilleNonChargee.value(), 0);
+        QCOMPARE(frm.ListeIncidents[0].count(), 1);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/UdpSocket.h"
 
+#include <QHash>
 #include <QList>
 #include <QMetaObject>
 #include <QQueue>

@@ -8,6 +8,7 @@
 #include "ManualClock.h"
 #include "ManualEventPump.h"
 #include "platform/LinuxProcessControl.h"
+#include "platform/Screen.h"
 #include "shell/Program.h"
 
 #include <QFile>
@@ -23,6 +24,7 @@ struct ProgramFixture {
     LinuxProcessControl processes;
     FakeDesktop desktop;
     FakePower power;
+    FixedScreen screen;
     Program program;
 
     static ProgramLaunch launchFor(const QString& root) {
@@ -38,11 +40,12 @@ struct ProgramFixture {
     }
 
     // mail: the alert mail a test records; none, the program's own stand-in.
-    explicit ProgramFixture(AlertMail* mail = nullptr)
+    // dialogs: the answers a test scripts; none, the headless answers.
+    explicit ProgramFixture(AlertMail* mail = nullptr, DialogsHost* dialogs = nullptr)
         : program(launchFor(root.path()),
-                  ProgramPlatform{clock, events, host, processes, desktop, power,
+                  ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                                   [] { return std::make_unique<FakeTelnetConnection>(); },
-                                  [] { return std::make_unique<FakeUdpSocket>(); }, nullptr,
+                                  [] { return std::make_unique<FakeUdpSocket>(); }, dialogs,
                                   mail}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");

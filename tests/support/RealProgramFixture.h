@@ -7,6 +7,7 @@
 #include "platform/LinuxProcessControl.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtUdpSocket.h"
+#include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "shell/Program.h"
 
@@ -23,6 +24,7 @@ struct RealProgramFixture {
     LinuxProcessControl processes;
     FakeDesktop desktop;
     FakePower power;
+    FixedScreen screen;
     Program program;
 
     static ProgramLaunch launchFor(const QString& root) {
@@ -33,7 +35,7 @@ struct RealProgramFixture {
 
     RealProgramFixture()
         : program(launchFor(root.path()),
-                  ProgramPlatform{clock, events, host, processes, desktop, power,
+                  ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                                   [] { return std::make_unique<SocketTelnetConnection>(); },
                                   [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
                                   nullptr}) {
