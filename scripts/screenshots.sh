@@ -39,7 +39,7 @@ sim_port=$(sed -n 's/.*listening on [^:]*:\([0-9]*\).*/\1/p' "$work/sim.out" | h
 # connection is the incident shown.
 settings="$work/root/c/Mirevox/Ondelia/Settings/KZ3_Trelvo"
 mkdir -p "$settings"
-printf '[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=%s\r\nPW_0=ravin\r\nConnected_0=1\r\nIP_1=127.0.0.1\r\nPort_1=9\r\nConnected_1=1\r\n[Peripheriques_Reseau_Reception_UDP_0]\r\nIP=127.0.0.1\r\nPort=0\r\nActif=1\r\n[Peripheriques_Reseau_Reception_UDP_1]\r\nIP=127.0.0.1\r\nPort=0\r\nActif=1\r\n[Peripheriques_Reseau_Emission_UDP_0]\r\nIP=127.0.0.1\r\nPort=9999\r\nActif=1\r\n' \
+printf '[Sound4]\r\nIP_0=127.0.0.1\r\nPort_0=%s\r\nPW_0=ravin\r\nConnected_0=1\r\nIP_1=127.0.0.1\r\nPort_1=9\r\nConnected_1=1\r\n[Peripheriques_Reseau_Reception_UDP_0]\r\nIP=127.0.0.1\r\nPort=0\r\nActif=1\r\n[Peripheriques_Reseau_Reception_UDP_1]\r\nIP=127.0.0.1\r\nPort=0\r\nActif=1\r\n[Peripheriques_Reseau_Emission_UDP_0]\r\nIP=127.0.0.1\r\nPort1=9999\r\nActif=1\r\n' \
     "$sim_port" >"$settings/KZ3_Trelvo.Ini"
 # The suite's data file where the site says: no question at start.
 mkdir -p "$work/root/c/KZ_Data"
@@ -56,14 +56,14 @@ say 1 '<RDS:RT><Msg:Now playing: Morning show>'
 sleep 2
 
 window_of() { xdotool search --sync --onlyvisible --name "$1" | head -n1; }
-shoot() { import -window "$1" "docs/$2"; echo "docs/$2"; }
+# With the window manager's frame, so that the caption shows.
+shoot() { import -frame -window "$1" "docs/$2"; echo "docs/$2"; }
 mkdir -p docs
 
 main=$(window_of '^(Err: )?Ondelia: Trelvo - ')
 xdotool windowactivate --sync "$main"
-# The tab strip: Upload, Download, Incidents from the left, below the menu bar.
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool mousemove --window "$main" 150 40 click 1
+# The tab strip below the menu bar: Upload, Download, then Incidents.
+xdotool mousemove --window "$main" 193 36 click 1
 sleep 0.5
 shoot "$main" main-window-incident.png
 
@@ -72,7 +72,7 @@ setup=$(window_of '^Options: Ondelia: Trelvo - ')
 xdotool windowactivate --sync "$setup"
 sleep 0.5
 shoot "$setup" settings-sound4.png
-# Ctrl+Tab moves to the next tab of the strip that has the focus.
+# The second tab of the strip at the top: "Périphériques divers".
 xdotool mousemove --window "$setup" 150 15 click 1
 sleep 0.5
 shoot "$setup" settings-peripherals.png

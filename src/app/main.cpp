@@ -28,6 +28,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QTextStream>
 #include <QTranslator>
 
@@ -135,6 +136,15 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
                          program.state.PbBQuitterEnCours = true;
                          app.exit(0);
                      });
+    if (windows) {
+        // The desktop's log-out ends the program as a signal does: no question.
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, &app,
+                         [&app, &program, &stopRequested](QSessionManager&) {
+                             stopRequested = true;
+                             program.state.PbBQuitterEnCours = true;
+                             app.exit(0);
+                         });
+    }
     bool quitByUser = false;
     QObject::connect(&procedures, &MainWindow::unloadRequested, &app, [&app, &quitByUser] {
         quitByUser = true;
@@ -175,9 +185,11 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     }
     if (!quitByUser) {
         const char* signalName = stopSignal != 0 ? sigabbrev_np(stopSignal) : nullptr;
-        program.trace.line(QStringLiteral("Application closed by the system (SIG") +
-                           QString::fromLatin1(signalName ? signalName : "?") +
-                           QStringLiteral(")"));
+        program.trace.line(stopSignal == 0
+                               ? QStringLiteral("Application closed by the system (log-out)")
+                               : QStringLiteral("Application closed by the system (SIG") +
+                                     QString::fromLatin1(signalName ? signalName : "?") +
+                                     QStringLiteral(")"));
     }
     Shutdown(program).Form_Unload();
     return 0;
