@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git clang-format
     qt6-base-dev libtelnet-dev libcurl4-openssl-dev busybox-static socat
     python3 python3-aiosmtpd ca-certificates
-    qt6-translations-l10n xvfb openbox x11-utils xdotool
+    qt6-translations-l10n xvfb openbox x11-utils xdotool trayer
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

@@ -4,6 +4,9 @@
 #   docs/main-window-incident.png   the main window after an incident, "Incidents" open
 #   docs/settings-sound4.png        the settings window, "Sound4" tab
 #   docs/settings-peripherals.png   the settings window, "Périphériques divers" tab
+#   docs/standby.png                the notification area (trayer) in standby, the
+#                                   icon's menu open
+#   docs/about.png                  the about box, opened from that menu
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,6 +49,7 @@ mkdir -p "$work/root/c/KZ_Data"
 head -c 512 /dev/zero >"$work/root/c/KZ_Data/FRAD000.bt6"
 
 "$build/src/KZ3_Trelvo" --root "$work/root" >"$work/program.out" 2>&1 &
+program=$!
 pids+=($!)
 for _ in $(seq 100); do grep -q "(windows)" "$work/program.out" && break; sleep 0.1; done
 port_of() { sed -n "s/^UDP listener $1 on [^:]*:\([0-9]*\)\$/\1/p" "$work/program.out"; }
@@ -76,3 +80,43 @@ shoot "$setup" settings-sound4.png
 xdotool mousemove --window "$setup" 150 15 click 1
 sleep 0.5
 shoot "$setup" settings-peripherals.png
+
+# The standby: the program again, started with "/Veille=True", beside a notification
+# area at the top right of a plain desktop.
+kill "$program"
+wait "$program" 2>/dev/null || true
+screen=$(xdotool getdisplaygeometry)
+display -window root -size "${screen/ /x}" xc:'#3a6ea5' || true # its status is 1 even when it paints
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    --transparent false >/dev/null 2>&1 &
+pids+=($!)
+panel='"panel": ("panel" "trayer")'
+for _ in $(seq 50); do xwininfo -root -tree | grep -F "$panel" >/dev/null && break; sleep 0.1; done
+"$build/src/KZ3_Trelvo" --root "$work/root" /Veille=True >"$work/standby.out" 2>&1 &
+pids+=($!)
+# The program's icon is its window inside trayer's panel.
+icon_of() {
+    xwininfo -root -tree | sed -n "/$panel/,\$p" | grep -F '("KZ3_Trelvo" "KZ3_Trelvo")' |
+        awk 'NR == 1 {print $1}'
+}
+for _ in $(seq 100); do [ -n "$(icon_of)" ] && break; sleep 0.1; done
+# Then the windows go; the icon is embedded by then.
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name 'Ondelia: Trelvo - ' >/dev/null || break
+    sleep 0.1
+done
+sleep 0.5
+xdotool mousemove --window "$(icon_of)" 11 11 click 3
+menu=$(window_of '^Flottant$')
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+width=${screen% *}
+left=$((X - 160))
+import -window root -crop "$((width - left))x$((Y + HEIGHT + 60))+${left}+0" docs/standby.png
+echo docs/standby.png
+# "A propos...", the last entry of the menu.
+xdotool mousemove --window "$menu" $((WIDTH / 2)) $((HEIGHT * 3 / 4)) click 1
+about=$(window_of ' propos de Ondelia Trelvo$')
+xdotool windowactivate --sync "$about"
+sleep 0.5
+shoot "$about" about.png

@@ -1,6 +1,7 @@
 #include "BuildStamp.h"
 
 #include "base/AppVersion.h"
+#include "look/ui/WindowLook.h"
 #include "platform/InstanceLock.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
@@ -19,9 +20,11 @@
 #include "shell/Program.h"
 #include "shell/Shutdown.h"
 #include "shell/Startup.h"
+#include "shell/ui/AboutWindowView.h"
 #include "shell/ui/MainWindowView.h"
 #include "shell/ui/ProgressWindowView.h"
 #include "shell/ui/QtScreen.h"
+#include "shell/ui/QtTrayIcon.h"
 #include "shell/ui/WidgetDialogs.h"
 
 #include <QApplication>
@@ -58,21 +61,33 @@ public:
 // Exit codes besides 0 (a normal stop).
 constexpr int ExitRefused = 3;   // another copy runs on the same program folder
 constexpr int ExitAbandoned = 4; // the start-up was given up (base choice, data files)
+constexpr int ExitNoUser = 5;    // users are mandatory and no authorised user was chosen
 
 // What the windowed program adds to the headless one: the dialogs, built before the
 // program that uses them, and the windows, built on it before it starts.
 struct Windows {
     WidgetDialogs dialogs;
     QtScreen screen;
+    std::unique_ptr<WindowLook> look;
     std::unique_ptr<ProgressWindowView> progress;
     std::unique_ptr<MainWindowView> main;
     std::unique_ptr<SetupWindowView> setup;
+    std::unique_ptr<AboutWindowView> about;
+    std::unique_ptr<QtTrayIcon> tray;
+    Program* shown = nullptr;
 
     void build(Program& program, MainWindow& procedures) {
+        // First, so that it records the platform's own style and palette untouched.
+        look = std::make_unique<WindowLook>(program.look.state);
         const double twips = screen.twipsPerPixel();
         progress = std::make_unique<ProgressWindowView>(program.frmMsg, twips);
         main = std::make_unique<MainWindowView>(program, procedures, twips);
         setup = std::make_unique<SetupWindowView>(program, main.get());
+        about =
+            std::make_unique<AboutWindowView>(program.frmAbout, program.about, twips, main.get());
+        tray = std::make_unique<QtTrayIcon>(program.frmSysTray);
+        program.standby.setTrayIcon(tray.get());
+        shown = &program;
         QWidget* owner = main.get();
         dialogs.attach(
             program.paths, [owner] { return owner->isVisible() ? owner : nullptr; },
@@ -81,9 +96,15 @@ struct Windows {
     }
     // Before the program they show goes.
     void destroy() {
+        if (shown) {
+            shown->standby.setTrayIcon(nullptr);
+        }
+        tray.reset();
+        about.reset();
         setup.reset();
         main.reset();
         progress.reset();
+        look.reset();
     }
 };
 
@@ -157,6 +178,10 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     startup.setMainWindow(&procedures);
     startup.setStopRequested([&stopRequested] { return stopRequested; });
     const Startup::Outcome outcome = startup.run(options.stationSwitches.join(QLatin1Char(' ')));
+    if (outcome == Startup::Outcome::NoUser) {
+        Shutdown(program).Form_Unload(); // the settings window is loaded: a full unload
+        return ExitNoUser;
+    }
     if (outcome != Startup::Outcome::Running) {
         // The settings window never loaded: the lines wait in the early buffer.
         program.trace.TraceLogForceNow(program.frmMainBis.ListeLogTemp);

@@ -279,9 +279,18 @@ bool SiteConfiguration::chooseBase(const QString& config) {
     const int safeChoice =
         last >= 0 && last < site.NbBase ? std::max(0, int(bases.indexOf(last))) : 0;
 
-    const int choice =
-        m_dialogs.choose(QStringLiteral("Choix de la base"), QStringLiteral("Sélectionnez la base"),
-                         labels, preselected, safeChoice);
+    // Selecting the first entry re-reads its label, as every later selection does.
+    ComboBase_Click(bases.at(preselected));
+    DialogsHost::BaseChoice request;
+    request.labels = labels;
+    request.preselected = preselected;
+    request.safeChoice = safeChoice;
+    request.entrySelected = [this, bases](int entry) {
+        if (entry >= 0 && entry < bases.size()) {
+            ComboBase_Click(bases.at(entry));
+        }
+    };
+    const int choice = m_dialogs.chooseBase(request);
     if (choice < 0 || choice >= labels.size()) {
         m_state.BaseChoisie = -1;
         return false;
@@ -302,6 +311,21 @@ bool SiteConfiguration::chooseBase(const QString& config) {
     m_state.BaseChoisie = 0;
     m_chosenBase = number;
     return true;
+}
+
+void SiteConfiguration::ComboBase_Click(qint16 baseIndex) {
+    ErrorTrap trap(m_errors, QStringLiteral("FrmSelectBase:ComboBase_Click"));
+    trap.at(10);
+    if (baseIndex < 0 || baseIndex >= SiteParameters::NbBasesMax) {
+        trap.fail(AppError::subscriptOutOfRange());
+        return;
+    }
+    const QString number = QString::number(baseIndex + 1);
+    const QString label =
+        m_ini.LectureIni(DetermineFichierSysteme(baseIndex, false), baseSection(baseIndex + 1),
+                         LibKey, QStringLiteral("Base ") + number);
+    trap.at(20);
+    m_state.PbTParametresSite.Base[baseIndex].Lib = label;
 }
 
 bool SiteConfiguration::loadBase(int index) {

@@ -54,6 +54,9 @@ public:
     // A file of the program's settings folder: "KZ3_Trelvo" [+ "_" instance] +
     // suffix + extension.
     QString NomFichierSettings(const QString& suffix, const QString& extension);
+    // A base selected in the base choice (its index, from 0): its label read again
+    // from its own system file, into the site record.
+    void ComboBase_Click(qint16 baseIndex);
 
 private:
     QString configFile();

@@ -29,6 +29,7 @@ public:
     // through.
     void addForm(FormField& form);
     void removeForm(FormField& form);
+    const std::vector<FormField*>& forms() const { return m_forms; }
 
     // Puts the window at its saved position, kept within reach of the screen. A
     // suffix that is not blank is prefixed with "_", in the caller's variable too.

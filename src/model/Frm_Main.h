@@ -19,6 +19,7 @@ public:
         TimerFlash.setInterval(FlashIntervalMs);
         TimerVeille.setInterval(100);
         CommandIncidentsPurge[0].setCaption(QStringLiteral("Purger"));
+        Mnu01CurrentUser.setVisible(false); // nobody is known before the registry is read
         // The window's size as drawn: 9 000 x 6 000 twips (600 x 400 pixels at 96 dpi).
         Form.Geometry.setGeometry(0, 0, 9000, 6000);
         SftTabsMain.Geometry.setGeometry(60, 60, 8760, 5220);
@@ -45,6 +46,11 @@ public:
     std::array<ButtonField, 1> CommandIncidentsPurge; // "Purger"
     GeometryField IncidentsGeometry;                  // ListeIncidents(0) on the "Incidents" tab
     GeometryField PurgeGeometry;                      // CommandIncidentsPurge(0) below it
+
+    // Menu entries the current user's rights drive: "Utilisateur en cours: " + name,
+    // shown once a user is known; "Options...", enabled by the user's right 44.
+    ButtonField Mnu01CurrentUser{QStringLiteral("Utilisateur en cours")};
+    ButtonField Mnu01Options{QStringLiteral("Options...")};
 
     QTimer TimerFlash;  // flashes the window while an alert is on
     QTimer TimerVeille; // a standby asked for at start, once the window is shown

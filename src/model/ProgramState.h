@@ -6,6 +6,7 @@
 #include "model/ShellValues.h"
 #include "model/SiteState.h"
 #include "model/Sound4UnitState.h"
+#include "model/UserState.h"
 
 // The program-wide values, one record per concern. main() creates one and hands it
 // to whoever needs it; a class that needs one concern only takes that part. Each
@@ -15,4 +16,5 @@ struct ProgramState : ProgramPhases,
                       SiteState,
                       SettingsState,
                       Sound4UnitState,
+                      UserState,
                       ErrorSnapshot {};

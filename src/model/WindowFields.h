@@ -88,6 +88,8 @@ public:
             Q_EMIT busyChanged(busy);
         }
     }
+    // Gives a shown window the focus: the desktop raises and activates it.
+    void setFocus() { Q_EMIT focusRequested(); }
     // The flash state: every change asks the desktop to draw the window's attention.
     bool flash() const { return m_flash; }
     void setFlash(bool flash) {
@@ -101,6 +103,7 @@ Q_SIGNALS:
     void topmostChanged(bool topmost);
     void busyChanged(bool busy);
     void flashed(bool state);
+    void focusRequested();
 
 private:
     QString m_name;

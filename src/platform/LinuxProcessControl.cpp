@@ -1,8 +1,12 @@
 #include "platform/LinuxProcessControl.h"
 
+#include <QFileInfo>
+#include <QProcess>
+
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <limits>
 
 #include <poll.h>
 #include <sys/syscall.h>
@@ -122,4 +126,16 @@ std::unique_ptr<ProcessHandle> LinuxProcessControl::open(qint32 pid) {
         return nullptr;
     }
     return std::make_unique<ProbedHandle>(static_cast<pid_t>(pid));
+}
+
+qint32 LinuxProcessControl::start(const QString& program, const QStringList& arguments,
+                                  const QString& workingFolder) {
+    const QString folder =
+        workingFolder.isEmpty() ? QFileInfo(program).absolutePath() : workingFolder;
+    qint64 pid = 0;
+    if (!QProcess::startDetached(program, arguments, folder, &pid) || pid <= 0 ||
+        pid > std::numeric_limits<qint32>::max()) {
+        return 0;
+    }
+    return static_cast<qint32>(pid);
 }

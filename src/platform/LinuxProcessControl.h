@@ -11,4 +11,6 @@
 class LinuxProcessControl final : public ProcessControl {
 public:
     std::unique_ptr<ProcessHandle> open(qint32 pid) override;
+    qint32 start(const QString& program, const QStringList& arguments,
+                 const QString& workingFolder) override;
 };

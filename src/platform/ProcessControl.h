@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <memory>
@@ -23,10 +25,16 @@ public:
     virtual void waitForExit() = 0;
 };
 
-// Opens processes of the machine by their id.
+// Starts programs and opens processes of the machine by their id.
 class ProcessControl {
 public:
     virtual ~ProcessControl() = default;
     // Null when there is no such process (it never existed or has already gone).
     virtual std::unique_ptr<ProcessHandle> open(qint32 pid) = 0;
+    // Starts a native program with its arguments in a native working folder ("" for
+    // the program's own folder), detached from this program: it outlives it, and
+    // its end is watched through open(). Its process id, or 0 when it could not be
+    // started.
+    virtual qint32 start(const QString& program, const QStringList& arguments,
+                         const QString& workingFolder) = 0;
 };

@@ -57,5 +57,5 @@ QString LaunchOptions::usage() {
         "DIR/c/AudioLog/Histo_KZ3_Trelvo/ unless the site says otherwise.\n"
         "\n"
         "Exit status: 0 stopped normally; 2 bad option; 3 another copy runs on the same\n"
-        "root; 4 the start-up was given up.\n");
+        "root; 4 the start-up was given up; 5 users are mandatory and none was chosen.\n");
 }

@@ -95,7 +95,8 @@ void MainWindow::TimerFlash_Timer() {
 void MainWindow::Mnu01Options_Click() {
     ErrorTrap trap(m_program.errors, caller("Mnu01Options_Click"));
     trap.at(10);
-    if (m_program.state.PbBQuitterEnCours) {
+    // A disabled entry cannot be chosen, from any menu: the user lacks the right.
+    if (m_program.state.PbBQuitterEnCours || !m_program.frmMain.Mnu01Options.enabled()) {
         return;
     }
     // The settings window stays loaded, hidden, for the whole run: only its
@@ -141,12 +142,37 @@ void MainWindow::MnuWhatNews_Click(qint16 index) {
 }
 
 void MainWindow::Mnu99APropos_Click() {
+    m_program.about.Show();
     Q_EMIT aboutRequested();
 }
 
-void MainWindow::Mnu01Veille_Click() {}
+void MainWindow::Mnu01Veille_Click() {
+    ErrorTrap trap(m_program.errors, caller("Mnu01Veille_Click"));
+    trap.at(10);
+    if (m_program.state.PbBQuitterEnCours) {
+        return;
+    }
+    m_program.standby.MiseEnVeilleForcee();
+}
 
-void MainWindow::Mnu01User_Click() {}
+void MainWindow::Mnu01User_Click() {
+    ProgramState& state = m_program.state;
+    ErrorTrap trap(m_program.errors, caller("Mnu01User_Click"));
+    trap.at(10);
+    // While the window loads, the start-up makes its own user check.
+    if (state.PbBQuitterEnCours || state.PbBInModeLoadingFrmMain) {
+        return;
+    }
+    if (!m_program.users.Mnu01User_Click()) {
+        return;
+    }
+    trap.at(20);
+    m_program.trace.TraceLogEncadre(-1, -1,
+                                    QStringLiteral("Application closed: no authorised user"),
+                                    QStringLiteral("*"), false);
+    state.PbBQuitterEnCours = true;
+    Q_EMIT unloadRequested();
+}
 
 void MainWindow::MnuQuitter_Click() {
     Quitter();

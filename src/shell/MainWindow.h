@@ -16,7 +16,9 @@ public:
     // The revision history: a page of the program's folder and its copy on the
     // maker's release server.
     static inline const QString RevisionsFile = QStringLiteral("KZ3_TRELVO_Revisions.htm");
-    static inline const QString ReleaseServer = QStringLiteral("https://www.ondelia.fr");
+    // The release server's address is not known here: a reserved name stands in for
+    // it, in this one place, until a station's maker gives the real one.
+    static inline const QString ReleaseServer = QStringLiteral("https://releases.ondelia.example");
     static inline const QString OnlineRevisionsPath =
         QStringLiteral("/KZ/Releases/KZ_34/Histo_Revisions/KZ3_Trelvo_Revisions.htm");
     static inline const QString QuitQuestion = QStringLiteral("Voulez-vous quitter le programme ?");
@@ -44,11 +46,12 @@ public:
     void Mnu01Log_Click();
     // The revision history: 0 the local page, 1 the online page.
     void MnuWhatNews_Click(qint16 index);
-    // "A propos...": asks the view for the About window; errors are ignored.
+    // "A propos...": shows the About window, not modal; errors are ignored.
     void Mnu99APropos_Click();
-    // "Mise en veille" and "Changer d'utilisateur...": the entry points of the
-    // standby and of the user change, which do nothing yet.
+    // "Mise en veille": the standby, unless the quit is confirmed.
     void Mnu01Veille_Click();
+    // "Changer d'utilisateur...": the user change; where users are mandatory and no
+    // authorised user results, the program quits (unloadRequested).
     void Mnu01User_Click();
     // "Quitter".
     void MnuQuitter_Click();
@@ -66,7 +69,7 @@ public:
 Q_SIGNALS:
     // The quit is confirmed: the caller runs the shutdown.
     void unloadRequested();
-    // The About window is to be shown, not modal, owned by the main window.
+    // The About window was shown, not modal, owned by the main window.
     void aboutRequested();
 
 private:

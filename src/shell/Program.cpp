@@ -75,7 +75,10 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
       settings(state, frmSetup, ini, errors, trace, platform.events, sessions, dialogs),
       setupWindow(SetupWindow::Parts{state, frmSetup, frmMsg, frmMain, settings, site, ini, folders,
                                      systemInfo, appVersion, paths, dialogs, trace, errors,
-                                     platform.events, placement}) {
+                                     platform.events, placement}),
+      look(state, registry, errors),
+      users(UserRights::Parts{state, frmMain, registry, ini, site, files, waits, platform.processes,
+                              paths, dialogs, errors, platform.events}) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

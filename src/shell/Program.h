@@ -11,8 +11,11 @@
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
+#include "look/GeneralLook.h"
+#include "model/FrmAbout.h"
 #include "model/FrmMsg.h"
 #include "model/FrmSetup.h"
+#include "model/FrmSysTray.h"
 #include "model/Frm_Main.h"
 #include "model/Frm_MainBis.h"
 #include "model/ProgramState.h"
@@ -24,7 +27,9 @@
 #include "relay/UdpReception.h"
 #include "settings/Settings.h"
 #include "settings/SetupWindow.h"
+#include "shell/AboutBox.h"
 #include "shell/HeadlessDialogs.h"
+#include "shell/Standby.h"
 #include "sound4/Sound4Console.h"
 #include "sound4/Sound4Link.h"
 #include "sound4/Sound4Receiver.h"
@@ -35,6 +40,7 @@
 #include "system/StartupShortcut.h"
 #include "system/SystemInfo.h"
 #include "system/Waits.h"
+#include "users/UserRights.h"
 
 class Clock;
 class Desktop;
@@ -102,6 +108,8 @@ public:
     Frm_MainBis frmMainBis;
     FrmSetup frmSetup;
     FrmMsg frmMsg;
+    FrmSysTray frmSysTray;
+    FrmAbout frmAbout;
 
     DailyTraceLog trace;
     ErrorReport errors;
@@ -134,6 +142,10 @@ public:
     WindowPlacement placement;
     Settings settings;
     SetupWindow setupWindow;
+    GeneralLook look;
+    UserRights users;
+    AboutBox about{*this};
+    Standby standby{*this}; // after the incident alert: it follows its signal
 
 private:
     // The disconnected-component error: start again after a forced reboot.

@@ -41,6 +41,12 @@ void Shutdown::Form_Unload(qint16 cancel) {
     if (state.PbBFrmSetupChargee) {
         m_program.setupWindow.Form_Unload();
     }
+    // The other windows: the about box, and the tray window, whose icon goes.
+    if (m_program.about.loaded()) {
+        m_program.about.Form_Unload();
+    }
+    m_program.frmMain.TimerVeille.stop();
+    m_program.standby.Form_Unload();
     m_program.playerQueues.TimerDataArrival.stop();
     m_program.sound4Link.Timer30s.stop();
     state.PbBFrmMainAffichee = false;

@@ -58,6 +58,8 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
         } else {
             state.PbINoInstance = 0;
         }
+        trap.at(45);
+        m_program.look.InitGeneralLook(GeneralLook::FromRegistry);
         trap.at(50);
         if (!InitGeneral()) {
             outcome = Outcome::Abandoned;
@@ -83,10 +85,19 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
             trap.at(80);
             if (commandLine.contains(QStringLiteral("/Veille=True"), Qt::CaseInsensitive)) {
                 m_program.frmMain.VeilleDemandee = true;
+                m_program.frmMain.TimerVeille.start();
             }
             trap.at(85);
             if (m_mainWindow) {
                 m_mainWindow->ResizeCurrentOngletMain();
+            }
+            trap.at(88);
+            if (!m_program.users.startupCheck()) {
+                state.PbBQuitterEnCours = true;
+                m_program.trace.TraceLogEncadre(
+                    -1, -1, QStringLiteral("Application closed: no authorised user"),
+                    QStringLiteral("*"), false);
+                outcome = Outcome::NoUser;
             }
         }
     }

@@ -20,6 +20,8 @@ public:
         Running,   // started: the program runs until it is told to stop
         Refused,   // another copy runs on the same program folder
         Abandoned, // the base choice or the data-file question was given up
+        NoUser,    // users are mandatory and no authorised user was chosen: the
+                   // program, loaded, unloads (Shutdown) and ends
     };
 
     Startup(Program& program, InstanceLock& instances);

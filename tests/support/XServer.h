@@ -6,7 +6,7 @@
 
 // A real X server for the windowed program: Xvfb on a display number it picks
 // itself (so that tests can run side by side), with the openbox window manager
-// when it is installed.
+// when it is installed, and on request a notification area (trayer).
 class XServer {
 public:
     XServer() {
@@ -36,7 +36,7 @@ public:
         }
     }
     ~XServer() {
-        for (QProcess* p : {&m_manager, &m_server}) {
+        for (QProcess* p : {&m_tray, &m_manager, &m_server}) {
             if (p->state() != QProcess::NotRunning) {
                 p->terminate();
                 if (!p->waitForFinished(3000)) {
@@ -45,6 +45,30 @@ public:
                 }
             }
         }
+    }
+    // A notification area at the top right of the screen, Debian's trayer; false
+    // when it is not installed or its panel does not come up.
+    bool startTray() {
+        const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
+        if (m_display.isEmpty() || trayer.isEmpty()) {
+            return false;
+        }
+        m_tray.setProcessEnvironment(environment());
+        m_tray.start(trayer,
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("right"), QStringLiteral("--widthtype"),
+                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
+                      QStringLiteral("--SetDockType"), QStringLiteral("true"),
+                      QStringLiteral("--transparent"), QStringLiteral("false")});
+        for (int i = 0; i < 100; ++i) {
+            if (windowTree().contains(QStringLiteral("\"panel\": (\"panel\" \"trayer\")"))) {
+                return true;
+            }
+            if (m_tray.state() == QProcess::NotRunning || m_tray.waitForFinished(100)) {
+                return false;
+            }
+        }
+        return false;
     }
     // ":n", or empty when no server could be started.
     const QString& display() const { return m_display; }
@@ -68,5 +92,6 @@ public:
 private:
     QProcess m_server;
     QProcess m_manager;
+    QProcess m_tray;
     QString m_display;
 };

@@ -38,6 +38,12 @@ FormBinding::FormBinding(QWidget& window, FormField& form, double twipsPerPixel)
             QApplication::alert(&m_window); // the window manager's urgency hint
         }
     });
+    connect(&form, &FormField::focusRequested, this, [this] {
+        if (m_window.isVisible()) {
+            m_window.raise();
+            m_window.activateWindow();
+        }
+    });
     connect(&form, &FormField::windowStateChanged, this, [this] {
         if (m_applying) {
             return;

@@ -22,6 +22,17 @@ QListView* listView(ListField& field, const QString& name, QWidget* parent) {
     return view;
 }
 
+// A menu entry shows its field: caption, visible and enabled.
+void bindAction(QAction* action, ButtonField& field) {
+    const auto show = [action, &field] {
+        action->setText(field.caption());
+        action->setVisible(field.visible());
+        action->setEnabled(field.enabled());
+    };
+    show();
+    QObject::connect(&field, &ButtonField::changed, action, show);
+}
+
 } // namespace
 
 MainWindowView::MainWindowView(Program& program, MainWindow& procedures, double twipsPerPixel,
@@ -86,16 +97,18 @@ void MainWindowView::buildMenus() {
     MainWindow& p = m_procedures;
     QMenu* file = menuBar()->addMenu(QStringLiteral("Fichier"));
     file->setObjectName(QStringLiteral("Mnu01"));
-    addEntry(file, QStringLiteral("Mnu01CurrentUser"), QStringLiteral("Utilisateur en cours"));
+    bindAction(addEntry(file, QStringLiteral("Mnu01CurrentUser"), QString()),
+               m_program.frmMain.Mnu01CurrentUser);
     connect(addEntry(file, QStringLiteral("Mnu01User"), QStringLiteral("Changer d'utilisateur...")),
             &QAction::triggered, this, [&p] { p.Mnu01User_Click(); });
     file->addSeparator()->setObjectName(QStringLiteral("Mnu01Sep10"));
     connect(addEntry(file, QStringLiteral("Mnu01Veille"), QStringLiteral("Mise en veille")),
             &QAction::triggered, this, [&p] { p.Mnu01Veille_Click(); });
     file->addSeparator()->setObjectName(QStringLiteral("Mnu01Sep20"));
-    connect(addEntry(file, QStringLiteral("Mnu01Options"), QStringLiteral("Options..."),
-                     QKeySequence(Qt::CTRL | Qt::Key_O)),
-            &QAction::triggered, this, [&p] { p.Mnu01Options_Click(); });
+    QAction* options = addEntry(file, QStringLiteral("Mnu01Options"), QString(),
+                                QKeySequence(Qt::CTRL | Qt::Key_O));
+    bindAction(options, m_program.frmMain.Mnu01Options);
+    connect(options, &QAction::triggered, this, [&p] { p.Mnu01Options_Click(); });
     file->addSeparator()->setObjectName(QStringLiteral("Mnu01Sep60"));
     connect(addEntry(file, QStringLiteral("Mnu01Log"), QStringLiteral("Log technique..."),
                      QKeySequence(Qt::CTRL | Qt::Key_F2)),

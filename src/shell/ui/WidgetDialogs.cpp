@@ -1,6 +1,7 @@
 #include "shell/ui/WidgetDialogs.h"
 
 #include "platform/PathSpace.h"
+#include "users/ui/FrmSelectBaseView.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -124,6 +125,17 @@ int WidgetDialogs::choose(const QString& title, const QString& prompt, const QSt
     const bool accepted = dialog.exec() == QDialog::Accepted;
     around(false);
     return accepted ? int(items.indexOf(dialog.textValue())) : -1;
+}
+
+int WidgetDialogs::chooseBase(const BaseChoice& choice) {
+    if (choice.labels.isEmpty()) {
+        return choice.safeChoice;
+    }
+    FrmSelectBaseView window(choice, parentWindow());
+    around(true);
+    window.exec();
+    around(false);
+    return window.BaseChoisie();
 }
 
 QString WidgetDialogs::browseFolder(const QString& title, const QString& startFolder) {

@@ -9,9 +9,9 @@ class PathSpace;
 class QWidget;
 
 // The dialogs of the windowed program: message boxes and questions titled as asked,
-// with French buttons, the first one the default; the base choice; the folder and
-// log-file choosers, which speak Windows paths to the program and native paths to
-// the desktop.
+// with French buttons, the first one the default; a choice in a list; the
+// base-choice window; the folder and log-file choosers, which speak Windows paths
+// to the program and native paths to the desktop.
 class WidgetDialogs final : public DialogsHost, public LogFileChooser {
 public:
     // The program that the dialogs serve is built with them, so what they need of it
@@ -25,6 +25,8 @@ public:
                Answer safeAnswer) override;
     int choose(const QString& title, const QString& prompt, const QStringList& items,
                int preselected, int safeChoice) override;
+    // The base-choice window, modal over the main window.
+    int chooseBase(const BaseChoice& choice) override;
     QString browseFolder(const QString& title, const QString& startFolder) override;
     std::optional<QString> chooseLogFile(const QString& initialFolder, const QString& filter,
                                          const QString& proposedFile) override;
