@@ -3,8 +3,8 @@
 #include "RefusingPort.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
+#include "platform/LinuxUdpSocket.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtUdpSocket.h"
 #include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
@@ -45,10 +45,11 @@ int main(int argc, char** argv) {
     FixedScreen screen;
     ProgramLaunch launch;
     launch.root = root.path();
-    Program program(
-        launch, ProgramPlatform{clock, events, host, processes, desktop, power, screen,
-                                [] { return std::make_unique<SocketTelnetConnection>(); },
-                                [] { return std::make_unique<QtUdpSocket>(); }, nullptr, nullptr});
+    Program program(launch,
+                    ProgramPlatform{clock, events, host, processes, desktop, power, screen,
+                                    [] { return std::make_unique<SocketTelnetConnection>(); },
+                                    [] { return std::make_unique<LinuxUdpSocket>(); }, nullptr,
+                                    nullptr});
     program.paths.addMount(PathSpace::startupFolder(), root.path() + QStringLiteral("/autostart"));
     program.state.PbBFrmSetupChargee = true;
     program.frmSetup.TexteSound4IP[0].setText(QStringLiteral("127.0.0.1"));

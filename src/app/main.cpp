@@ -5,9 +5,9 @@
 #include "platform/InstanceLock.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
+#include "platform/LinuxUdpSocket.h"
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtUdpSocket.h"
 #include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
@@ -129,7 +129,7 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
                     ProgramPlatform{clock, events, host, processes, desktop, power,
                                     windows ? static_cast<Screen&>(windows->screen) : fixedScreen,
                                     [] { return std::make_unique<SocketTelnetConnection>(); },
-                                    [] { return std::make_unique<QtUdpSocket>(); },
+                                    [] { return std::make_unique<LinuxUdpSocket>(); },
                                     windows ? &windows->dialogs : nullptr, nullptr});
     // The disk never holds up the event loop: datagrams are read while a batch of
     // trace lines is written.

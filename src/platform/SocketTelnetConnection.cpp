@@ -3,8 +3,10 @@
 #include <QNetworkProxy>
 #include <QTcpSocket>
 
+#include <cerrno>
 #include <cstddef>
 #include <libtelnet.h>
+#include <sys/socket.h>
 
 #include <utility>
 
@@ -407,20 +409,45 @@ void SocketTelnetConnection::writeWire(const char* bytes, qsizetype size) {
         loseLater();
         return;
     }
-    if (!m_socket || m_socket->write(bytes, size) != size) {
-        m_writeFailed = true;
-        return;
-    }
-    if (!m_gatherTimer.isActive() &&
-        (!m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= CoalesceMs)) {
+    const bool quiet = !m_gatherTimer.isActive() &&
+                       (!m_sinceWrite.isValid() || m_sinceWrite.elapsed() >= CoalesceMs);
+    if (quiet && m_socket && m_socket->state() == QAbstractSocket::ConnectedState &&
+        m_socket->bytesToWrite() == 0) {
         // After a quiet moment, straight to the system: no turn of the event loop
-        // for the socket's own write notice, and the command is on its way at once.
-        flushSocket();
+        // for the socket's own write notice (nor the wake-ups of switching it on
+        // and off), and the command is on its way at once. What the system does
+        // not take now waits in the socket.
         m_sinceWrite.start();
-    } else if (!m_gatherTimer.isActive()) {
-        // Soon after another write: the socket keeps it with the ones that follow,
-        // and they leave together at the next turn of the event loop.
-        m_gatherTimer.start(0);
+        const ssize_t sent = ::send(int(m_socket->socketDescriptor()), bytes, std::size_t(size),
+                                    MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            m_writeFailed = true; // reset or shut down by the peer: lost
+            loseLater();
+            return;
+        }
+        if (sent == size) {
+            return;
+        }
+        const qsizetype taken = sent > 0 ? qsizetype(sent) : 0;
+        bytes += taken;
+        size -= taken;
+        if (m_socket->write(bytes, size) != size) {
+            m_writeFailed = true;
+            return;
+        }
+    } else {
+        if (!m_socket || m_socket->write(bytes, size) != size) {
+            m_writeFailed = true;
+            return;
+        }
+        if (quiet) {
+            flushSocket();
+            m_sinceWrite.start();
+        } else if (!m_gatherTimer.isActive()) {
+            // Soon after another write: the socket keeps it with the ones that follow,
+            // and they leave together at the next turn of the event loop.
+            m_gatherTimer.start(0);
+        }
     }
     if (!m_stallTimer.isActive()) {
         m_stallTimer.start(m_stallTimeout);

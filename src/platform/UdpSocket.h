@@ -55,6 +55,9 @@ public:
 
 Q_SIGNALS:
     void readyRead(); // once per arriving datagram
+    // After the readyRead notices of one turn of the event loop: what was read then
+    // may be acted on at once.
+    void delivered();
     void errorOccurred(qint32 code, const QString& description);
     void connected();
     void disconnected();

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 
 // The player messages waiting for the dispatcher: one first-in first-out queue per
 // listener, and the 100 ms timer that drains them, off while they are empty. The
@@ -27,6 +28,21 @@ public:
     void append(int listener, const QString& message) {
         ListeDataArrival[size_t(listener)].addItem(message);
         wake();
+    }
+    // The same for a message read from a listener: the first pass waits for the end
+    // of the listener's delivery (deliveryEnded), in the same turn of the event loop,
+    // and takes every message of it. The tick runs it should that end not come.
+    void appendRead(int listener, const QString& message) {
+        ListeDataArrival[size_t(listener)].addItem(message);
+        if (!TimerDataArrival.isActive()) {
+            TimerDataArrival.start();
+            m_firstPassWanted = true;
+        }
+    }
+    void deliveryEnded() {
+        if (std::exchange(m_firstPassWanted, false) && TimerDataArrival.isActive() && firstPass) {
+            firstPass();
+        }
     }
     void wake() {
         if (TimerDataArrival.isActive()) {
@@ -57,4 +73,5 @@ public:
 
 private:
     bool m_firstPassAsked = false;
+    bool m_firstPassWanted = false;
 };

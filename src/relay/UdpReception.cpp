@@ -62,6 +62,11 @@ UdpReception::UdpReception(ProgramState& state, FrmSetup& setup, Frm_Main& main,
             continue;
         }
         connect(socket, &UdpSocket::readyRead, this, [this, i] { SocketWrenchUDPIn_OnRead(i); });
+        // The messages of one delivery go to the air in the same turn of the loop.
+        connect(socket, &UdpSocket::delivered, this, [this] {
+            m_events.eventsJustRan();
+            m_queues.deliveryEnded();
+        });
         connect(socket, &UdpSocket::errorOccurred, this,
                 [this, i](qint32 code, const QString& description) {
                     SocketWrenchUDPIn_OnError(i, code, description);
@@ -319,7 +324,7 @@ void UdpReception::SocketWrenchUDPIn_OnRead(qint16 i) {
         }
         m_trace.line(QStringLiteral("UDP: Data arrival: Added to ListeDataArrival: ") + text);
         if (!isBlank(text)) {
-            m_queues.append(i, text);
+            m_queues.appendRead(i, text);
             m_main.ListeReception.addCapped(TimingMilliSec(m_clock) + QStringLiteral(" :") + text,
                                             true);
         }

@@ -225,8 +225,10 @@ void TestUdpReception::activeTimerKeepsItsPhase() {
     QTimer& timer = r.p.playerQueues.TimerDataArrival;
     r.p.state.PbBInModeLoadingFrmMain = true; // the passes leave the messages queued
     r.in(0).arrive("a");
-    // After a quiet moment the first pass runs as soon as events do, then the tick.
-    QCoreApplication::processEvents();
+    QVERIFY(!r.loggedContaining(QStringLiteral("PbBInModeLoadingFrmMain = True")));
+    // After a quiet moment the first pass runs at the end of the listener's delivery,
+    // in the same turn of the event loop, then the tick.
+    r.in(0).endDelivery();
     QVERIFY(r.loggedContaining(QStringLiteral("PbBInModeLoadingFrmMain = True")));
     QCOMPARE(timer.interval(), 100);
     QVERIFY(timer.isActive());

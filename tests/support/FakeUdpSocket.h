@@ -118,6 +118,8 @@ public:
         m_queue.enqueue(datagram);
         Q_EMIT readyRead();
     }
+    // Test side: the datagrams of this turn of the event loop have all been handed out.
+    void endDelivery() { Q_EMIT delivered(); }
 
 private:
     qsizetype m_answered = 0;

@@ -5,8 +5,8 @@
 #include "FakePower.h"
 #include "OffsetClock.h"
 #include "platform/LinuxProcessControl.h"
+#include "platform/LinuxUdpSocket.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtUdpSocket.h"
 #include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "shell/Program.h"
@@ -37,7 +37,7 @@ struct RealProgramFixture {
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                                   [] { return std::make_unique<SocketTelnetConnection>(); },
-                                  [] { return std::make_unique<QtUdpSocket>(); }, nullptr,
+                                  [] { return std::make_unique<LinuxUdpSocket>(); }, nullptr,
                                   nullptr}) {
         program.paths.addMount(PathSpace::startupFolder(),
                                root.path() + QStringLiteral("/autostart"));

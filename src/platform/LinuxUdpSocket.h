@@ -3,15 +3,17 @@
 #include "platform/UdpSocket.h"
 
 #include <QHostAddress>
-#include <QUdpSocket>
+#include <QPointer>
+#include <QSocketNotifier>
 
 #include <optional>
 
-// The UDP socket on a QUdpSocket, IPv4 only. Everything runs on the thread that
-// owns the object, driven by the event loop; no call waits for the network, except
-// a host name lookup by resolve, or by bind or connectSocket given a name, which
-// waits for the system resolver. resolveLater asks the resolver on the toolkit's
-// lookup threads and answers with resolved(), the first IPv4 address of the name.
+// The UDP socket on a Linux socket, IPv4 only, watched by a QSocketNotifier.
+// Everything runs on the thread that owns the object, driven by the event loop; no
+// call waits for the network, except a host name lookup by resolve, or by bind or
+// connectSocket given a name, which waits for the system resolver. resolveLater
+// asks the resolver on the toolkit's lookup threads and answers with resolved(),
+// the first IPv4 address of the name.
 //
 // Listening: bind(address, port, 17) opens a socket bound to a dotted IPv4
 // address ("0.0.0.0" or a blank address: every interface) or to the first IPv4
@@ -42,6 +44,10 @@
 // waiting (an empty datagram also reads as 0), -1 with lastError() on failure:
 // 10054 when the peer reported that no one listens (Linux reports it on a
 // connected socket only, the emitter), 10038 on a closed socket.
+// The datagrams waiting when the event loop looks are handed out in one go, at
+// most DeliveryBudget of them, and delivered() follows the last of them: a reader
+// may act on what it has read then, in the same turn of the loop. A reader that
+// lets events run meanwhile hears of the datagrams that arrive in between.
 //
 // Emitting: setHostAddress or setHostName (the address wins when both are set) and
 // setRemotePort, then connectSocket(17) opens a socket on any local port, connected
@@ -54,10 +60,10 @@
 // Events, all delivered from the event loop after the call that caused them has
 // returned: connected() after a successful connectSocket, disconnected() after
 // disconnectSocket closed an open socket, written() after each successful write.
-// errorOccurred(code, text) reports only failures that no call returns.
+// Every failure is returned by a call: errorOccurred is never emitted.
 //
 // setBlocking is recorded and has no effect: the socket never blocks.
-class QtUdpSocket final : public UdpSocket {
+class LinuxUdpSocket final : public UdpSocket {
     Q_OBJECT
 
 public:
@@ -66,11 +72,11 @@ public:
     // Waiting datagrams handed out in one turn of the event loop at most.
     static constexpr int DeliveryBudget = 64;
 
-    explicit QtUdpSocket(QObject* parent = nullptr);
-    ~QtUdpSocket() override;
+    explicit LinuxUdpSocket(QObject* parent = nullptr);
+    ~LinuxUdpSocket() override;
 
     qint32 disconnectSocket() override;
-    qint32 handle() const override;
+    qint32 handle() const override { return m_fd; }
     qint32 resolve(const QString& hostName, QString& address) override;
     void resolveLater(const QString& hostName) override;
     void setBlocking(bool blocking) override { m_blocking = blocking; }
@@ -97,27 +103,32 @@ public:
     static QString describe(qint32 code);
 
 private:
-    void renewSocket();
     qint32 fail(qint32 code);
-    qint32 failFromSocket();
+    qint32 failFromErrno(int error);
     // A dotted IPv4 address, or the first IPv4 address of a host name.
     qint32 toIPv4(const QString& text, QHostAddress& address);
+    // A fresh non-blocking socket, or -1 with the failure recorded.
+    int openSocket();
+    // Watches the open socket from the event loop.
+    void watch();
+    void closeSocket();
     void enlargeReceiveBuffer();
-    bool readable() const;
     struct Datagram {
-        qint64 count = -1;
+        qint64 count = -1; // the datagram's full size; -1 on error
         QByteArray data;
         QString address;
         qint32 port = 0;
-        QAbstractSocket::SocketError error = QAbstractSocket::UnknownSocketError;
+        int error = 0; // errno when count is -1
     };
-    Datagram receive(qint32 maxLength);
-    void onSocketReadyRead();
-    void scheduleReadyRead();
-    void deliverReadyRead(quint64 generation);
-    void onSocketError(QAbstractSocket::SocketError error);
+    // The next waiting datagram, or nothing when none waits.
+    std::optional<Datagram> receive();
+    void onReadable();
+    // The notifier watches while nothing read ahead waits for the reader.
+    void updateNotifier();
 
-    QUdpSocket* m_socket = nullptr;
+    int m_fd = -1;
+    bool m_connected = false; // an emitter's socket, connected to its target
+    QPointer<QSocketNotifier> m_notifier;
     bool m_blocking = false;
     qint32 m_error = 0;
     QString m_errorText;
@@ -126,16 +137,11 @@ private:
     QString m_hostAddress;
     QString m_hostName;
     qint32 m_targetPort = 0;
-    // Bumped at every open and close: a readyRead queued for an earlier socket is
-    // dropped.
+    // Bumped at every open and close: a delivery for an earlier socket stops.
     quint64 m_generation = 0;
-    bool m_readyReadQueued = false;
-    // Inside the delivery of waiting datagrams: a read schedules no further notice.
+    // Inside the delivery of waiting datagrams.
     bool m_delivering = false;
-    quint64 m_reads = 0;
     // A datagram read ahead of the reader, handed out by the next read.
     std::optional<Datagram> m_held;
-    // Inside a call that reports its own failure: the socket's error signal is not
-    // passed on.
-    int m_callDepth = 0;
+    QByteArray m_buffer; // room for the largest datagram
 };
