@@ -51,6 +51,7 @@ Sound4Receiver::Sound4Receiver(ProgramState& state, FrmSetup& setup, Sound4Link&
                 m_tail[unit].clear(); // a line cut by the drop never completes
                 m_link.unit(unit).awaited.clear();
                 m_cutting[size_t(unit)] = false;
+                m_cutLine[size_t(unit)].clear();
                 flushRepeats(unit);
                 m_loginLostSeen[size_t(unit)] = false;
             }
@@ -85,12 +86,22 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
         // loop, so a unit that floods never holds up the others.
         QByteArray block = connection.receive();
         if (m_cutting[unit]) {
+            QByteArray& kept = m_cutLine[size_t(unit)];
             const qsizetype end = block.indexOf('\r');
+            kept += end < 0 ? block : block.left(end);
+            if (kept.size() > MaxTail) {
+                // Its start and its last CutEndKept bytes so far.
+                kept.remove(MaxTail - CutEndKept, kept.size() - MaxTail);
+            }
             if (end < 0) {
                 continue; // still the over-long line
             }
             block.remove(0, end + 1);
             m_cutting[unit] = false;
+            // Read as one line, its start and its end: an answer that ends it is
+            // not lost with its middle, and the unit's window does not wait for
+            // the answer's timeout.
+            handleLine(unit, std::exchange(kept, QByteArray()));
         }
         QByteArray& tail = m_tail[unit];
         tail += block;
@@ -116,7 +127,8 @@ void Sound4Receiver::TelnetSound4_Receive(qint16 unit) {
             m_trace.line(QStringLiteral("Warning: TELNET: Sound4 #") + QString::number(unit) +
                          QStringLiteral(": a line longer than ") + QString::number(MaxTail) +
                          QStringLiteral(" bytes: the rest of it is dropped"));
-            handleLine(unit, tail.left(MaxTail));
+            // Kept: its start, then its last bytes as they come, up to its end.
+            m_cutLine[size_t(unit)] = tail.left(MaxTail - CutEndKept) + tail.right(CutEndKept);
             tail.clear();
             m_cutting[unit] = true;
         }

@@ -28,6 +28,9 @@ class Sound4Receiver final : public QObject {
 public:
     // A tail longer than this without a CR is handled as a line of its own.
     static constexpr qsizetype MaxTail = 65536;
+    // Such a line is read, at its end, as its first MaxTail - CutEndKept bytes and
+    // its last CutEndKept bytes: what ends it (a unit's answer) is not lost.
+    static constexpr qsizetype CutEndKept = 4096;
     // Bytes of complete lines read from one unit in each 100 ms: a unit that floods is read at
     // that pace (the rest waits in the system, which slows the unit down), so it
     // cannot take the machine's time from the others.
@@ -71,6 +74,7 @@ private:
     std::array<bool, 4> m_more{};
     std::array<bool, 4> m_loginLostSeen{}; // this session's lost login is reported
     std::array<bool, 4> m_cutting{};       // dropping the rest of an over-long line
+    std::array<QByteArray, 4> m_cutLine{}; // what is kept of an over-long line
     std::array<int, 4> m_resultLines{};    // lines of the answer being read
     std::array<QByteArray, 4> m_lastResult{};
     std::array<int, 4> m_resultRepeats{}; // times the last result line came again

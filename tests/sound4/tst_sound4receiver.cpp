@@ -33,6 +33,7 @@ private Q_SLOTS:
     void helpListings();
     void notConnectedLeavesDataUnread();
     void dropForgetsTheTail();
+    void overLongLineKeepsItsEnd();
 };
 
 void TestSound4Receiver::splitsLines_data() {
@@ -139,6 +140,26 @@ void TestSound4Receiver::dropForgetsTheTail() {
     f.telnet(0).setState(TelnetConnection::Connected);
     f.telnet(0).arrive("GIN\r\n");
     QVERIFY(!f.state.PbBSound4LoggedIn[0]);
+}
+
+// A unit that writes far more than a line may hold before its line end: what ends
+// the line (here the login's answer) is still read, once, and the lines after it.
+void TestSound4Receiver::overLongLineKeepsItsEnd() {
+    ReceiverFixture f;
+    f.setup.ListeTelNet.clear();
+    f.state.PbBSound4LoginPending[0] = true;
+    for (int i = 0; i < 20; ++i) {
+        f.telnet(0).arrive(QByteArray(16 * 1024, 'x'));
+    }
+    QVERIFY(!f.state.PbBSound4LoggedIn[0]);
+    f.telnet(0).arrive("yyOK : LOGIN\r\nnext\r\n");
+    QVERIFY(f.state.PbBSound4LoggedIn[0]);
+    const QStringList rows = f.telnetRows();
+    QCOMPARE(rows.size(), 2);
+    QVERIFY(rows.first().endsWith(QStringLiteral("xxyyOK : LOGIN")));
+    QCOMPARE(rows.last(), QStringLiteral("next"));
+    const QString log = f.program.frmMainBis.ListeLogTemp.rows().join('\n');
+    QCOMPARE(log.count(QStringLiteral("a line longer than 65536 bytes")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSound4Receiver)
