@@ -40,7 +40,7 @@ test-sanitize: deps
 
 # libFuzzer targets (clang, ASan + UBSan), each run for FUZZ_SECONDS on its seed
 # corpus; new inputs are kept in $(FUZZ_BUILD)/corpus/<target>.
-FUZZ_TARGETS ?= player_message player_dispatch telnet_receive profile_file registry_file command_line
+FUZZ_TARGETS ?= player_message player_dispatch telnet_receive profile_file registry_file command_line btrieve_page0
 fuzz:
 	@scripts/install-deps.sh --fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVO_FUZZ=ON

@@ -60,7 +60,7 @@ public:
 
 // Exit codes besides 0 (a normal stop).
 constexpr int ExitRefused = 3;   // another copy runs on the same program folder
-constexpr int ExitAbandoned = 4; // the start-up was given up (base choice, data files)
+constexpr int ExitAbandoned = 4; // the start-up was given up (base choice, data files, Abort)
 constexpr int ExitNoUser = 5;    // users are mandatory and no authorised user was chosen
 
 // What the windowed program adds to the headless one: the dialogs, built before the
@@ -181,6 +181,12 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     if (outcome == Startup::Outcome::NoUser) {
         Shutdown(program).Form_Unload(); // the settings window is loaded: a full unload
         return ExitNoUser;
+    }
+    if (outcome == Startup::Outcome::Aborted) {
+        // Abort in a data-file error box: the program ends here, with its trace lines.
+        program.trace.TraceLogForceNow(program.frmMainBis.ListeLogTemp);
+        program.trace.TraceLogForceNow(program.frmSetup.ListeLog);
+        return ExitAbandoned;
     }
     if (outcome != Startup::Outcome::Running) {
         // The settings window never loaded: the lines wait in the early buffer.

@@ -11,8 +11,8 @@
 class DialogsHost {
 public:
     enum class Icon { None, Information, Warning, Critical, Question };
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-    enum class Answer { Ok, Cancel, Yes, No };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+    enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
     virtual ~DialogsHost() = default;
 

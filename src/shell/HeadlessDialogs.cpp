@@ -12,6 +12,12 @@ QString HeadlessDialogs::answerText(Answer answer) {
         return QStringLiteral("Yes");
     case Answer::No:
         return QStringLiteral("No");
+    case Answer::Abort:
+        return QStringLiteral("Abort");
+    case Answer::Retry:
+        return QStringLiteral("Retry");
+    case Answer::Ignore:
+        return QStringLiteral("Ignore");
     }
     return QString();
 }

@@ -78,7 +78,12 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                                      platform.events, placement}),
       look(state, registry, errors),
       users(UserRights::Parts{state, frmMain, registry, ini, site, files, waits, platform.processes,
-                              paths, dialogs, errors, platform.events}) {
+                              paths, dialogs, errors, platform.events}),
+      fileEngine(paths), btrieve(platform.btrieve ? *platform.btrieve : fileEngine),
+      erreursBTR(ErreursBTrieve::Parts{state, frmMain, tablesBTR, catalogue, dialogs, trace,
+                                       platform.clock, uptime}),
+      dataFiles(FichiersPervasive::Parts{state, catalogue, tablesBTR, btrieve, files, erreursBTR,
+                                         trace, errors}) {
     // Drive C: always exists on a station; folder chains are created below it.
     QDir().mkpath(paths.root() + QStringLiteral("/c"));
     trace.setErrorReporter(&errors);

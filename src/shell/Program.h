@@ -6,6 +6,10 @@
 #include "config/RegistryAccess.h"
 #include "config/SiteConfiguration.h"
 #include "config/WindowPlacement.h"
+#include "data/CatalogueFichiers.h"
+#include "data/ErreursBTrieve.h"
+#include "data/FichiersPervasive.h"
+#include "data/TablesFichiersBTR.h"
 #include "incidents/AlertMailer.h"
 #include "incidents/IncidentAlert.h"
 #include "log/DailyTraceLog.h"
@@ -19,6 +23,7 @@
 #include "model/Frm_Main.h"
 #include "model/Frm_MainBis.h"
 #include "model/ProgramState.h"
+#include "platform/FileBtrieveEngine.h"
 #include "platform/PathSpace.h"
 #include "platform/RegistryStore.h"
 #include "relay/DataArrival.h"
@@ -63,6 +68,7 @@ struct ProgramPlatform {
     UdpSocketFactory makeUdp;           // ten listeners and ten emitters
     DialogsHost* dialogs = nullptr;     // the windows' dialogs; none: headless answers
     AlertMail* mail = nullptr;          // alert mails; none: the SMTP relay of the settings
+    BtrieveEngine* btrieve = nullptr;   // the data-file engine; none: the one on the path space
 };
 
 // How this copy was started.
@@ -144,6 +150,12 @@ public:
     SetupWindow setupWindow;
     GeneralLook look;
     UserRights users;
+    FileBtrieveEngine fileEngine;
+    BtrieveEngine& btrieve;
+    CatalogueFichiers catalogue;
+    TablesFichiersBTR tablesBTR;
+    ErreursBTrieve erreursBTR;
+    FichiersPervasive dataFiles;
     AboutBox about{*this};
     Standby standby{*this}; // after the incident alert: it follows its signal
 

@@ -38,6 +38,12 @@ void Shutdown::Form_Unload(qint16 cancel) {
         m_program.placement.PositionFeuilleSauvegarde(m_program.frmMain.Form, suffix);
     }
 
+    // The data files close while the settings window still takes trace lines: once it
+    // is gone, the closing's lines would be lost.
+    for (int i = 0; i < state.PbINbBase && i < ProgramState::NbBases; ++i) {
+        m_program.dataFiles.PervasiveFermetureFichiers(qint16(i), 1, BaseParameters::NbStationsMax);
+    }
+
     if (state.PbBFrmSetupChargee) {
         m_program.setupWindow.Form_Unload();
     }

@@ -7,7 +7,8 @@ class Program;
 // The program's end when the system stops it (SIGTERM, SIGINT, a session that
 // logs off): no question. Marks the program as closing, clears the suite's backup
 // flag of each base, lets pending events run for half a second, saves the main
-// window's position, unloads the settings window (which saves its own, records the
+// window's position, closes the data files, unloads the settings window (which
+// saves its own, records the
 // connected units and writes the last trace lines), then the other windows: the
 // about box, and the tray window, which takes the standby's icon away. The caller
 // then ends this process only.

@@ -62,7 +62,7 @@ Startup::Outcome Startup::Form_Load(const QString& commandLine) {
         m_program.look.InitGeneralLook(GeneralLook::FromRegistry);
         trap.at(50);
         if (!InitGeneral()) {
-            outcome = Outcome::Abandoned;
+            outcome = m_dataFilesAborted ? Outcome::Aborted : Outcome::Abandoned;
         } else {
             trap.at(60);
             progressStep(QStringLiteral("Trelvo: Init: Create Object"));
@@ -154,6 +154,13 @@ bool Startup::InitGeneral() {
     progressStep(QStringLiteral("Trelvo: Init: General"));
     trap.at(90);
     m_program.setupWindow.Form_Load();
+    trap.at(95);
+    // The data files of the working base, for each of its stations.
+    if (!m_program.dataFiles.PervasiveOuvertureFichiers(
+            0, 1, state.PbTParametresSite.Base[0].NbStation)) {
+        m_dataFilesAborted = true;
+        return false;
+    }
     trap.at(100);
     progressStep(QStringLiteral("Trelvo: Init: Bases"));
     trap.at(105);

@@ -12,7 +12,8 @@ class Program;
 
 // The program's start: refuses a second copy, reads the station switches of the
 // command line, reads the site and creates its folders, loads the settings window
-// (which opens the listeners and logs the units in) and names the station. The
+// (which opens the listeners and logs the units in), opens the base's data files
+// and names the station. The
 // relay holds its queues until the load is over.
 class Startup {
 public:
@@ -22,6 +23,8 @@ public:
         Abandoned, // the base choice or the data-file question was given up
         NoUser,    // users are mandatory and no authorised user was chosen: the
                    // program, loaded, unloads (Shutdown) and ends
+        Aborted,   // Abort in a data-file error box: the program ends at once, its
+                   // trace lines written, nothing else saved
     };
 
     Startup(Program& program, InstanceLock& instances);
@@ -68,4 +71,5 @@ private:
     InstanceLock& m_instances;
     std::function<bool()> m_stopRequested;
     MainWindow* m_mainWindow = nullptr;
+    bool m_dataFilesAborted = false;
 };

@@ -41,12 +41,14 @@ struct ProgramFixture {
 
     // mail: the alert mail a test records; none, the program's own stand-in.
     // dialogs: the answers a test scripts; none, the headless answers.
-    explicit ProgramFixture(AlertMail* mail = nullptr, DialogsHost* dialogs = nullptr)
+    // btrieve: the data-file engine a test scripts; none, the engine on the root's files.
+    explicit ProgramFixture(AlertMail* mail = nullptr, DialogsHost* dialogs = nullptr,
+                            BtrieveEngine* btrieve = nullptr)
         : program(launchFor(root.path()),
                   ProgramPlatform{clock, events, host, processes, desktop, power, screen,
                                   [] { return std::make_unique<FakeTelnetConnection>(); },
-                                  [] { return std::make_unique<FakeUdpSocket>(); }, dialogs,
-                                  mail}) {
+                                  [] { return std::make_unique<FakeUdpSocket>(); }, dialogs, mail,
+                                  btrieve}) {
         program.paths.addMount(PathSpace::startupFolder(), autostartFolder());
         host.name = QStringLiteral("studio1");
     }

@@ -39,6 +39,9 @@ QList<ButtonSpec> buttonsOf(DialogsHost::Buttons buttons) {
     const ButtonSpec cancel{A::Cancel, "Annuler", QMessageBox::RejectRole};
     const ButtonSpec yes{A::Yes, "Oui", QMessageBox::YesRole};
     const ButtonSpec no{A::No, "Non", QMessageBox::NoRole};
+    const ButtonSpec abort{A::Abort, "Abandonner", QMessageBox::RejectRole};
+    const ButtonSpec retry{A::Retry, "Réessayer", QMessageBox::AcceptRole};
+    const ButtonSpec ignore{A::Ignore, "Ignorer", QMessageBox::AcceptRole};
     switch (buttons) {
     case DialogsHost::Buttons::Ok:
         return {ok};
@@ -48,6 +51,8 @@ QList<ButtonSpec> buttonsOf(DialogsHost::Buttons buttons) {
         return {yes, no};
     case DialogsHost::Buttons::YesNoCancel:
         return {yes, no, cancel};
+    case DialogsHost::Buttons::AbortRetryIgnore:
+        return {abort, retry, ignore};
     }
     return {ok};
 }
@@ -94,6 +99,10 @@ DialogsHost::Answer WidgetDialogs::ask(const QString& title, const QString& text
         if (answer == Answer::Cancel || (answer == Answer::No && buttons == Buttons::YesNo)) {
             escape = button;
         }
+    }
+    // Abort ends the program: a stray Enter must not choose it.
+    if (buttons == Buttons::AbortRetryIgnore) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(escape));
     }
     box.setEscapeButton(escape);
     around(true);
