@@ -6,6 +6,8 @@
 //   bench_relay                       both scenarios: 2000/s for 10 s, a burst of 10 000
 //   bench_relay --rate R --seconds S  one paced scenario
 //   bench_relay --burst N             one burst
+// With BENCH_KEEP_ROOT set, the program's root (its settings and trace log) is kept
+// and its path printed, to read where the time went.
 #include "HeadlessRig.h"
 #include "ListeningPort.h"
 
@@ -131,6 +133,10 @@ std::optional<Figures> throughProgram(const Load& load) {
     constexpr int Units = 4;
     rig::Simulator sim(Units);
     QTemporaryDir root;
+    root.setAutoRemove(!qEnvironmentVariableIsSet("BENCH_KEEP_ROOT"));
+    if (!root.autoRemove()) {
+        rig::print(QStringLiteral("  root kept: ") + root.path());
+    }
     rig::writeSettings(root.path(), sim.ports(), 1);
     rig::Program program(root.path());
     if (!program.running() || program.listenerPorts().isEmpty() || !waitForLogins(sim, Units)) {

@@ -355,7 +355,11 @@ void DataArrival::TimerDataArrival_Timer() {
         m_passRunning = false;
         timer.stop();
         if (holdsWork()) {
-            timer.start(); // a unit came back or was lost while the pass ran
+            // A unit came back, was lost, or answered while the pass ran: the held
+            // messages that can leave go as soon as the event loop is free, not a
+            // tick later (a flush asked for during the pass was left to it).
+            timer.start();
+            scheduleFlush();
         }
         for (const ListField& queue : m_queues.ListeDataArrival) {
             if (!queue.isEmpty()) {

@@ -29,9 +29,11 @@ public:
         ListeDataArrival[size_t(listener)].addItem(message);
         wake();
     }
-    // The same for a message read from a listener: the first pass waits for the end
-    // of the listener's delivery (deliveryEnded), in the same turn of the event loop,
-    // and takes every message of it. The tick runs it should that end not come.
+    // The same for a message read from a listener: the first pass is asked for at
+    // the end of the listener's delivery (deliveryEnded), and takes every message of
+    // it. It is posted, not run from inside the socket's notice: a pass that lasts
+    // (a burst) lets the sockets' events run meanwhile. The tick runs it should that
+    // end not come.
     void appendRead(int listener, const QString& message) {
         ListeDataArrival[size_t(listener)].addItem(message);
         if (!TimerDataArrival.isActive()) {
@@ -40,8 +42,8 @@ public:
         }
     }
     void deliveryEnded() {
-        if (std::exchange(m_firstPassWanted, false) && TimerDataArrival.isActive() && firstPass) {
-            firstPass();
+        if (std::exchange(m_firstPassWanted, false) && TimerDataArrival.isActive()) {
+            askFirstPass();
         }
     }
     void wake() {
@@ -49,6 +51,16 @@ public:
             return;
         }
         TimerDataArrival.start();
+        askFirstPass();
+    }
+
+    // The dispatcher's pass, run for the first message after a quiet moment.
+    std::function<void()> firstPass;
+    std::array<ListField, NbListeners> ListeDataArrival;
+    QTimer TimerDataArrival;
+
+private:
+    void askFirstPass() {
         if (firstPass && !m_firstPassAsked) {
             // A posted call, not a zero-delay timer: it takes its turn among the
             // datagrams being read, where such a timer waits for an idle loop, which
@@ -66,12 +78,6 @@ public:
         }
     }
 
-    // The dispatcher's pass, run for the first message after a quiet moment.
-    std::function<void()> firstPass;
-    std::array<ListField, NbListeners> ListeDataArrival;
-    QTimer TimerDataArrival;
-
-private:
     bool m_firstPassAsked = false;
     bool m_firstPassWanted = false;
 };

@@ -226,9 +226,10 @@ void TestUdpReception::activeTimerKeepsItsPhase() {
     r.p.state.PbBInModeLoadingFrmMain = true; // the passes leave the messages queued
     r.in(0).arrive("a");
     QVERIFY(!r.loggedContaining(QStringLiteral("PbBInModeLoadingFrmMain = True")));
-    // After a quiet moment the first pass runs at the end of the listener's delivery,
-    // in the same turn of the event loop, then the tick.
+    // After a quiet moment the first pass is asked for at the end of the listener's
+    // delivery and runs at the next turn of the event loop, then the tick.
     r.in(0).endDelivery();
+    QCoreApplication::processEvents();
     QVERIFY(r.loggedContaining(QStringLiteral("PbBInModeLoadingFrmMain = True")));
     QCOMPARE(timer.interval(), 100);
     QVERIFY(timer.isActive());
