@@ -7,7 +7,7 @@
 #include "data/ErreursBTrieve.h"
 #include "data/TablesFichiersBTR.h"
 #include "model/ProgramState.h"
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 #include "system/FileOperations.h"
 
 #include <algorithm>
@@ -114,10 +114,11 @@ void FichiersPervasive::FichierPervasiveOuvrir(qint16 base, qint16 premiere, qin
         }
         trap.at(40);
         if (present(chemin, nomAppelant)) {
-            BtrieveFileSpec spec;
-            BtrieveFileSpec::decode(std::span<const char>(m.tables.SpecCreationBTR.constData(),
-                                                          size_t(m.tables.SpecCreationBTR.size())),
-                                    spec);
+            BtrieveFileLayout spec;
+            BtrieveFileLayout::decode(
+                std::span<const char>(m.tables.SpecCreationBTR.constData(),
+                                      size_t(m.tables.SpecCreationBTR.size())),
+                spec);
             qint32 longueur = spec.recordLength;
             if (OuvertureFichierBTrieve(base, fichier, chemin, longueur, s, mode)) {
                 m.tables.FichiersOuverts[i] = true;
@@ -224,11 +225,11 @@ bool FichiersPervasive::FermetureFichierBTrieve(qint16 base, qint16 fichier, con
 
 void FichiersPervasive::InitStructureFichierBTR(qint16 fichier, bool compresse) {
     const DescripteurFichierBTR& d = m.catalogue[fichier];
-    BtrieveFileSpec spec;
+    BtrieveFileLayout spec;
     spec.recordLength = quint16(d.LongueurEnregistrement);
     spec.pageSize = quint16(d.TaillePage);
     spec.keyCount = quint16(d.NombreCles);
-    spec.fileFlags = compresse ? BtrieveFileSpec::FileCompressed : 0;
+    spec.fileFlags = compresse ? BtrieveFileLayout::FileCompressed : 0;
     for (size_t i = 0; i < d.Segments.size(); ++i) {
         spec.segments[i].position = quint16(d.Segments[i].Position);
         spec.segments[i].length = quint16(d.Segments[i].Longueur);
@@ -241,7 +242,7 @@ void FichiersPervasive::InitStructureFichierBTR(qint16 fichier, bool compresse) 
 qint16 FichiersPervasive::CreationStructureVide(const QString& chemin) {
     BtrieveEngine::PositionBlock bloc = BtrieveEngine::blankPositionBlock();
     QByteArray spec = m.tables.SpecCreationBTR;
-    quint32 longueur = quint32(BtrieveFileSpec::Size);
+    quint32 longueur = quint32(BtrieveFileLayout::Size);
     const QByteArray cle = cleChemin(chemin);
     // The key length is the path's; a path longer than the engine reads is refused
     // there rather than cut short.

@@ -55,9 +55,9 @@ public:
                                  qint32& longueur, qint32 station, qint16 mode);
     bool FermetureFichierBTrieve(qint16 base, qint16 fichier, const QString& chemin,
                                  qint32& longueur, qint32 station);
-    // Prepares the create specification of a file from its catalogue entry.
+    // Prepares the create layout of a file from its catalogue entry.
     void InitStructureFichierBTR(qint16 fichier, bool compresse);
-    // Creates an empty file of the specification last prepared; the engine's status.
+    // Creates an empty file of the layout last prepared; the engine's status.
     qint16 CreationStructureVide(const QString& chemin);
     // "FRAD041.bt6"; a per-station file takes the station's letter as its 5th
     // character ("FRADA20.bt6" for index 0, up to "T" for index 19).

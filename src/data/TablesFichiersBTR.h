@@ -14,7 +14,7 @@
 // station (1 to 20): the position blocks, paths and open marks of each file of each
 // station, the paths opened since the start, the last data length per file, the
 // last engine status, the summaries of the last six open failures, the create
-// specification last prepared, and the record buffers of the ten files this
+// layout last prepared, and the record buffers of the ten files this
 // program opens.
 struct TablesFichiersBTR {
     static constexpr int NbFichiers = CatalogueFichiers::NbFichiers;

@@ -13,7 +13,7 @@
 class BtrieveEngine {
 public:
     static constexpr qint16 OpOpen = 0;    // key buffer: the path; key number: the open mode
-    static constexpr qint16 OpCreate = 14; // data buffer: the 160-byte file specification
+    static constexpr qint16 OpCreate = 14; // data buffer: the 160-byte file layout
     static constexpr qint16 OpStop = 25;   // ends the caller's use: every file it opened closes
 
     // Open modes (the key number of an open).

@@ -106,7 +106,7 @@ bool readSegments(QByteArrayView page, BtrieveFileHeader& h) {
             const BtrieveKeySegment s = segmentAt(page, at, paged);
             h.segments << s;
             at += SegmentDefinitionSize;
-            if ((s.flags & BtrieveFileSpec::FlagSegmented) == 0) {
+            if ((s.flags & BtrieveFileLayout::FlagSegmented) == 0) {
                 break;
             }
         }
@@ -138,7 +138,7 @@ qint16 readLegacy(QByteArrayView start, BtrieveFileHeader& h) {
     }
     readCommon(start, h);
     h.usageCount = u16(start, AtUsageCount);
-    if (h.keyCount > BtrieveFileSpec::MaxKeys) {
+    if (h.keyCount > BtrieveFileLayout::MaxKeys) {
         return BtrieveEngine::NotMicroKernelFile;
     }
     if (start.size() < h.pageSize) {
@@ -173,7 +173,7 @@ qint16 readPagedPage(QByteArrayView page, BtrieveFileHeader& h) {
     }
     readCommon(page, h);
     h.usageCount = u32(page, AtUsageCount);
-    if (h.keyCount > BtrieveFileSpec::MaxKeys ||
+    if (h.keyCount > BtrieveFileLayout::MaxKeys ||
         quint8(page[AtKatKeyCount]) != (h.keyCount & 0xFF)) {
         return BtrieveEngine::NotMicroKernelFile;
     }
@@ -219,7 +219,7 @@ qint16 read(QByteArrayView start, BtrieveFileHeader* out) {
     return status;
 }
 
-qint16 emptyFile(const BtrieveFileSpec& spec, QByteArray& content) {
+qint16 emptyFile(const BtrieveFileLayout& spec, QByteArray& content) {
     const qsizetype page = spec.pageSize;
     const QList<QList<BtrieveKeySegment>> keys = spec.keys();
     qsizetype segmentCount = 0;

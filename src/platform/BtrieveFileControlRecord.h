@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -34,7 +34,7 @@ struct BtrieveFileHeader {
     quint32 usageCount = 0;
     quint32 recordCount = 0;
     quint32 pageCount = 0;
-    QList<BtrieveKeySegment> segments; // positions 1-based, as in a specification
+    QList<BtrieveKeySegment> segments; // positions 1-based, as in a layout
 };
 
 namespace BtrieveFileControlRecord {
@@ -48,9 +48,9 @@ constexpr quint16 WrittenVersion = 0x0600;
 // inconsistent, or shorter than its control pages).
 qint16 read(QByteArrayView start, BtrieveFileHeader* header = nullptr);
 
-// A whole empty file of the 6.x family for a valid specification: the two control
+// A whole empty file of the 6.x family for a valid layout: the two control
 // pages and the two empty page allocation pages. 0, or 24 when the key definitions
 // do not fit in one page.
-qint16 emptyFile(const BtrieveFileSpec& spec, QByteArray& content);
+qint16 emptyFile(const BtrieveFileLayout& spec, QByteArray& content);
 
 } // namespace BtrieveFileControlRecord

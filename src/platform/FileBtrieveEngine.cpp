@@ -3,7 +3,7 @@
 #include "base/TextFormat.h"
 #include "platform/AtomicFile.h"
 #include "platform/BtrieveFileControlRecord.h"
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 #include "platform/PathSpace.h"
 
 #include <QFile>
@@ -187,8 +187,8 @@ qint16 FileBtrieveEngine::open(PositionBlock& positionBlock, const QString& path
 }
 
 qint16 FileBtrieveEngine::create(std::span<const char> specBytes, const QString& path) {
-    BtrieveFileSpec spec;
-    if (!BtrieveFileSpec::decode(specBytes, spec)) {
+    BtrieveFileLayout spec;
+    if (!BtrieveFileLayout::decode(specBytes, spec)) {
         return DataBufferTooShort;
     }
     if (const qint16 invalid = spec.validate(); invalid != Success) {

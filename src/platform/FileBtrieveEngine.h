@@ -12,7 +12,7 @@ class PathSpace;
 // The engine on real files of the path space, as little of it as the program needs:
 // open recognises a data file by its control record and keeps it open, with a
 // descriptor and an advisory lock (flock), until the stop; create writes an empty
-// file of a specification at once, in place of any file of that name; stop closes
+// file of a layout at once, in place of any file of that name; stop closes
 // every file this engine opened. Several programs may hold a file open together
 // (shared locks); an exclusive lock held elsewhere refuses the open (status 46).
 class FileBtrieveEngine final : public BtrieveEngine {

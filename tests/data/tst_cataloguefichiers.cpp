@@ -1,14 +1,14 @@
 #include "data/CatalogueFichiers.h"
 #include "data/ErreursBTrieve.h"
 #include "platform/BtrieveFileControlRecord.h"
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 
 #include <QtTest>
 
 namespace {
 
-BtrieveFileSpec specOf(const DescripteurFichierBTR& d) {
-    BtrieveFileSpec s;
+BtrieveFileLayout specOf(const DescripteurFichierBTR& d) {
+    BtrieveFileLayout s;
     s.recordLength = quint16(d.LongueurEnregistrement);
     s.pageSize = quint16(d.TaillePage);
     s.keyCount = quint16(d.NombreCles);
@@ -112,7 +112,7 @@ private Q_SLOTS:
                      qPrintable(d.Nom));
             QVERIFY(QList<int>({512, 1024, 1536, 2048, 4096}).contains(d.TaillePage));
             QVERIFY(d.NombreCles >= 1 && d.NombreCles <= 7);
-            const BtrieveFileSpec spec = specOf(d);
+            const BtrieveFileLayout spec = specOf(d);
             QCOMPARE(spec.keys().size(), d.NombreCles);
             QCOMPARE(int(spec.validate()), 0);
             QByteArray content;

@@ -39,9 +39,9 @@ struct DataFixture {
     // A valid empty file of the catalogue's structure.
     void writeDataFile(const QString& name, int fileNumber) {
         p.dataFiles.InitStructureFichierBTR(qint16(fileNumber), true);
-        BtrieveFileSpec spec;
-        BtrieveFileSpec::decode(std::span<const char>(p.tablesBTR.SpecCreationBTR.constData(), 160),
-                                spec);
+        BtrieveFileLayout spec;
+        BtrieveFileLayout::decode(
+            std::span<const char>(p.tablesBTR.SpecCreationBTR.constData(), 160), spec);
         QByteArray content;
         QCOMPARE(int(BtrieveFileControlRecord::emptyFile(spec, content)), 0);
         write(name, content);
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(d.p.dataFiles.NomFichierBTR(qint16(file), qint16(station)), name);
     }
 
-    void specificationOfFile41ByteForByte() {
+    void layoutOfFile41ByteForByte() {
         DataFixture d(1, true);
         d.p.dataFiles.InitStructureFichierBTR(41, true);
         QByteArray expected(160, '\0');

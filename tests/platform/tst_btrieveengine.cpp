@@ -1,6 +1,6 @@
 #include "LockHolder.h"
 #include "platform/BtrieveFileControlRecord.h"
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 #include "platform/FileBtrieveEngine.h"
 #include "platform/PathSpace.h"
 
@@ -64,12 +64,12 @@ QByteArray legacyControlPage(int pageSize) {
     return p;
 }
 
-BtrieveFileSpec spec41() {
-    BtrieveFileSpec s;
+BtrieveFileLayout spec41() {
+    BtrieveFileLayout s;
     s.recordLength = 900;
     s.pageSize = 2048;
     s.keyCount = 3;
-    s.fileFlags = BtrieveFileSpec::FileCompressed;
+    s.fileFlags = BtrieveFileLayout::FileCompressed;
     s.segments[0] = {1, 10, 2, 0, 0};
     s.segments[1] = {11, 50, 1027, 0, 0};
     s.segments[2] = {61, 14, 1027, 0, 0};
@@ -107,7 +107,7 @@ struct EngineFixture {
         }
         return status;
     }
-    qint16 create(const QString& name, const BtrieveFileSpec& spec) {
+    qint16 create(const QString& name, const BtrieveFileLayout& spec) {
         BtrieveEngine::PositionBlock block = BtrieveEngine::blankPositionBlock();
         QByteArray data = spec.encode();
         return call(BtrieveEngine::OpCreate, "C:\\Data\\" + name, block, 0, &data);
@@ -120,18 +120,18 @@ class TestBtrieveEngine : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void specificationLayout() {
+    void layoutLayout() {
         const QByteArray b = spec41().encode();
         QCOMPARE(b.size(), 160);
-        BtrieveFileSpec back;
-        QVERIFY(BtrieveFileSpec::decode(std::span<const char>(b.constData(), 160), back));
+        BtrieveFileLayout back;
+        QVERIFY(BtrieveFileLayout::decode(std::span<const char>(b.constData(), 160), back));
         QCOMPARE(back.recordLength, quint16(900));
         QCOMPARE(back.segments[2], (BtrieveKeySegment{61, 14, 1027, 0, 0}));
         QCOMPARE(back.keys().size(), 3);
-        QVERIFY(!BtrieveFileSpec::decode(std::span<const char>(b.constData(), 159), back));
+        QVERIFY(!BtrieveFileLayout::decode(std::span<const char>(b.constData(), 159), back));
     }
 
-    void invalidSpecifications_data() {
+    void invalidLayouts_data() {
         QTest::addColumn<int>("field");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("status");
@@ -146,11 +146,11 @@ private Q_SLOTS:
         QTest::newRow("segment of length 0") << 3 << 0 << 29;
         QTest::newRow("more keys than segments") << 4 << 12 << 26;
     }
-    void invalidSpecifications() {
+    void invalidLayouts() {
         QFETCH(int, field);
         QFETCH(int, value);
         QFETCH(int, status);
-        BtrieveFileSpec s = spec41();
+        BtrieveFileLayout s = spec41();
         switch (field) {
         case 0:
             s.pageSize = quint16(value);

@@ -1,4 +1,4 @@
-#include "platform/BtrieveFileSpec.h"
+#include "platform/BtrieveFileLayout.h"
 
 #include "platform/BtrieveEngine.h"
 
@@ -15,7 +15,7 @@ quint16 get16(std::span<const char> in, size_t at) {
 
 } // namespace
 
-QByteArray BtrieveFileSpec::encode() const {
+QByteArray BtrieveFileLayout::encode() const {
     QByteArray out(Size, '\0');
     put16(out, 0, recordLength);
     put16(out, 2, pageSize);
@@ -34,7 +34,7 @@ QByteArray BtrieveFileSpec::encode() const {
     return out;
 }
 
-bool BtrieveFileSpec::decode(std::span<const char> bytes, BtrieveFileSpec& spec) {
+bool BtrieveFileLayout::decode(std::span<const char> bytes, BtrieveFileLayout& spec) {
     if (bytes.size() < size_t(Size)) {
         return false;
     }
@@ -55,7 +55,7 @@ bool BtrieveFileSpec::decode(std::span<const char> bytes, BtrieveFileSpec& spec)
     return true;
 }
 
-QList<QList<BtrieveKeySegment>> BtrieveFileSpec::keys() const {
+QList<QList<BtrieveKeySegment>> BtrieveFileLayout::keys() const {
     QList<QList<BtrieveKeySegment>> out;
     size_t next = 0;
     for (int k = 0; k < keyCount; ++k) {
@@ -75,7 +75,7 @@ QList<QList<BtrieveKeySegment>> BtrieveFileSpec::keys() const {
     return out;
 }
 
-int BtrieveFileSpec::physicalRecordLength() const {
+int BtrieveFileLayout::physicalRecordLength() const {
     int duplicates = 0;
     for (const QList<BtrieveKeySegment>& key : keys()) {
         if (key.first().flags & FlagDuplicates) {
@@ -85,7 +85,7 @@ int BtrieveFileSpec::physicalRecordLength() const {
     return recordLength + RecordUsageBytes + duplicates * DuplicatePointerBytes;
 }
 
-qint16 BtrieveFileSpec::validate() const {
+qint16 BtrieveFileLayout::validate() const {
     if (pageSize < MinPageSize || pageSize > MaxPageSize || pageSize % MinPageSize != 0) {
         return BtrieveEngine::PageSizeError;
     }

@@ -7,7 +7,7 @@
 #include <array>
 #include <span>
 
-// The file specification of the engine's create operation: 160 bytes, integers
+// The file layout of the engine's create operation: 160 bytes, integers
 // little-endian. Bytes 0-1 record length, 2-3 page size, 4-5 number of keys, 6-9
 // zero, 10-11 file flags, 12-13 zero, 14-15 pre-allocation; then nine key segment
 // entries of 16 bytes: 0-1 position (1-based), 2-3 length, 4-5 key flags, 6-9 zero,
@@ -23,7 +23,7 @@ struct BtrieveKeySegment {
     bool operator==(const BtrieveKeySegment&) const = default;
 };
 
-struct BtrieveFileSpec {
+struct BtrieveFileLayout {
     static constexpr int Size = 160;
     static constexpr int HeaderSize = 16;
     static constexpr int SegmentSize = 16;
@@ -55,7 +55,7 @@ struct BtrieveFileSpec {
 
     QByteArray encode() const;
     // Any 160 bytes or more; a shorter buffer gives nothing (status 22 for a create).
-    static bool decode(std::span<const char> bytes, BtrieveFileSpec& spec);
+    static bool decode(std::span<const char> bytes, BtrieveFileLayout& spec);
 
     // The segments of each key, as the segmented flags chain them: empty when the
     // keys need more entries than there are.
@@ -63,7 +63,7 @@ struct BtrieveFileSpec {
     // The bytes a record takes on a data page: its length, the usage count and a
     // pointer pair per key allowing duplicates.
     int physicalRecordLength() const;
-    // 0 when the engine can create a file of this specification, else its status
+    // 0 when the engine can create a file of this layout, else its status
     // (24 page size, 26 keys, 27 key position, 28 record length, 29 key length).
     qint16 validate() const;
 };
