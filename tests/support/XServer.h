@@ -47,26 +47,20 @@ public:
         }
     }
     // A notification area at the top right of the screen, Debian's trayer; false
-    // when it is not installed or its panel does not come up.
+    // when it is not installed or its panel does not come up. Now and then a client
+    // that connects while the window manager starts is refused the display, so a
+    // panel that ends at once is started again.
     bool startTray() {
         const QString trayer = QStandardPaths::findExecutable(QStringLiteral("trayer"));
         if (m_display.isEmpty() || trayer.isEmpty()) {
             return false;
         }
-        m_tray.setProcessEnvironment(environment());
-        m_tray.start(trayer,
-                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                      QStringLiteral("right"), QStringLiteral("--widthtype"),
-                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
-                      QStringLiteral("--SetDockType"), QStringLiteral("true"),
-                      QStringLiteral("--transparent"), QStringLiteral("false")});
-        for (int i = 0; i < 100; ++i) {
-            if (windowTree().contains(QStringLiteral("\"panel\": (\"panel\" \"trayer\")"))) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (startTrayOnce(trayer)) {
                 return true;
             }
-            if (m_tray.state() == QProcess::NotRunning || m_tray.waitForFinished(100)) {
-                return false;
-            }
+            qWarning("trayer ended (%d): %s", m_tray.exitCode(),
+                     m_tray.readAllStandardError().constData());
         }
         return false;
     }
@@ -90,6 +84,25 @@ public:
     }
 
 private:
+    bool startTrayOnce(const QString& trayer) {
+        m_tray.setProcessEnvironment(environment());
+        m_tray.start(trayer,
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("right"), QStringLiteral("--widthtype"),
+                      QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24"),
+                      QStringLiteral("--SetDockType"), QStringLiteral("true"),
+                      QStringLiteral("--transparent"), QStringLiteral("false")});
+        for (int i = 0; i < 100; ++i) {
+            if (windowTree().contains(QStringLiteral("\"panel\": (\"panel\" \"trayer\")"))) {
+                return true;
+            }
+            if (m_tray.state() == QProcess::NotRunning || m_tray.waitForFinished(100)) {
+                return false;
+            }
+        }
+        return false;
+    }
+
     QProcess m_server;
     QProcess m_manager;
     QProcess m_tray;
