@@ -10,7 +10,7 @@ ifeq ($(CI),true)
 WERROR := -DTRELVO_WERROR=ON
 endif
 
-.PHONY: deps build run test test-sanitize fuzz format format-check clean
+.PHONY: deps build run test package test-sanitize fuzz format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -27,6 +27,11 @@ run: build
 # Two tests at a time: the suite is built to run in parallel (no fixed ports).
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+# The Debian package, $(BUILD)/trelvo_<version>-1_<arch>.deb (see "Install and run as
+# a service" in the README).
+package: build
+	cmake --build $(BUILD) --target package
 
 # The suite again under AddressSanitizer and UndefinedBehaviorSanitizer, stopping
 # at the first error.

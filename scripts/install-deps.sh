@@ -5,9 +5,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git clang-format
-    qt6-base-dev libtelnet-dev libcurl4-openssl-dev busybox-static socat
+    qt6-base-dev libtelnet-dev libcurl4-openssl-dev libsystemd-dev busybox-static socat
     python3 python3-aiosmtpd ca-certificates
     qt6-translations-l10n xvfb openbox x11-utils xdotool trayer
+    # the .deb (dpkg-shlibdeps, the PNG icons) and its test (unit, man pages, lintian)
+    dpkg-dev file lintian man-db systemd librsvg2-bin desktop-file-utils
 )
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)

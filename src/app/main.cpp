@@ -1,25 +1,31 @@
 #include "BuildStamp.h"
 
 #include "base/AppVersion.h"
+#include "log/StderrTraceMirror.h"
 #include "look/ui/WindowLook.h"
 #include "platform/InstanceLock.h"
 #include "platform/LinuxHostInfo.h"
 #include "platform/LinuxProcessControl.h"
 #include "platform/LinuxUdpSocket.h"
+#include "platform/OffThreadLineWriter.h"
 #include "platform/PathSpace.h"
 #include "platform/QtEventPump.h"
 #include "platform/Screen.h"
 #include "platform/SocketTelnetConnection.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemdPower.h"
+#include "platform/SystemdServiceManager.h"
 #include "platform/TerminationSignals.h"
 #include "platform/XdgDesktop.h"
 #include "settings/ui/SetupWindowView.h"
+#include "shell/ConfigurationCheck.h"
 #include "shell/LaunchOptions.h"
 #include "shell/MainWindow.h"
 #include "shell/Program.h"
+#include "shell/ServiceNotifier.h"
 #include "shell/Shutdown.h"
 #include "shell/Startup.h"
+#include "shell/TestMailCommand.h"
 #include "shell/ui/AboutWindowView.h"
 #include "shell/ui/MainWindowView.h"
 #include "shell/ui/ProgressWindowView.h"
@@ -28,6 +34,7 @@
 #include "shell/ui/WidgetDialogs.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScopeGuard>
@@ -108,10 +115,33 @@ struct Windows {
     }
 };
 
+// The trace lines on standard error, when asked for or under systemd's journal.
+struct StderrTrace {
+    std::unique_ptr<OffThreadLineWriter> writer;
+    std::unique_ptr<StderrTraceMirror> mirror;
+
+    explicit StderrTrace(bool asked) {
+        const bool journal = StderrTraceMirror::stderrIsJournal();
+        if (!asked && !journal) {
+            return;
+        }
+        writer = std::make_unique<OffThreadLineWriter>(
+            2, 10000,
+            journal ? QByteArrayLiteral("<4>Warning: TraceLog: lines dropped on standard error: ")
+                    : QByteArrayLiteral("Warning: TraceLog: lines dropped on standard error: "));
+        mirror = std::make_unique<StderrTraceMirror>(*writer,
+                                                     journal ? StderrTraceMirror::Format::Journal
+                                                             : StderrTraceMirror::Format::Plain);
+    }
+};
+
 // Runs the program: the whole start-up, then the relay until the user quits (with
 // windows) or SIGTERM or SIGINT, then the unload. Only this process ends.
 int runProgram(QCoreApplication& app, const LaunchOptions& options, const VersionInfo& version,
                Windows* windows) {
+    const StderrTrace stderrTrace(options.logStderr); // outlives the program's log
+    SystemdServiceManager serviceManager;
+    ServiceNotifier service(serviceManager);
     SystemClock clock;
     QtEventPump events;
     LinuxHostInfo host;
@@ -134,6 +164,8 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     // The disk never holds up the event loop: datagrams are read while a batch of
     // trace lines is written.
     program.trace.writeInBackground();
+    program.trace.setMirror(stderrTrace.mirror.get());
+    const auto detachMirror = qScopeGuard([&program] { program.trace.setMirror(nullptr); });
     // The main window's procedures run without its widgets too (its alert timer).
     MainWindow procedures(program);
     if (windows) {
@@ -149,7 +181,8 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     int stopSignal = 0;
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::terminationRequested, &app,
-                     [&app, &program, &stopRequested, &stopSignal](int signalNumber) {
+                     [&app, &program, &stopRequested, &stopSignal, &service](int signalNumber) {
+                         service.stopping();
                          stopRequested = true;
                          stopSignal = signalNumber;
                          // A stop asked for by the system is a confirmed quit: passes and
@@ -211,6 +244,8 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     QTextStream(stdout) << program.frmMain.Caption.text()
                         << (windows ? " (windows)" : " (headless)") << ", root "
                         << program.paths.root() << Qt::endl;
+    // Listeners open, saved units logged in: the service is up.
+    service.ready();
     if (!stopRequested) {
         app.exec();
     }
@@ -224,6 +259,39 @@ int runProgram(QCoreApplication& app, const LaunchOptions& options, const Versio
     }
     Shutdown(program).Form_Unload();
     return 0;
+}
+
+// --test-mail and --check-config: the program's readers and mailer on the real
+// platform, headless, without the start-up; exit 0 or 1.
+int runOperation(const LaunchOptions& options, const VersionInfo& version) {
+    QTextStream out(stdout);
+    const QString root = PathSpace::resolveRoot(options.root);
+    if (!QFileInfo(root).isDir()) {
+        out << "KZ3_Trelvo: the root " << root << " does not exist" << Qt::endl;
+        return 1;
+    }
+    SystemClock clock;
+    QtEventPump events;
+    LinuxHostInfo host;
+    LinuxProcessControl processes;
+    XdgDesktop desktop;
+    SystemdPower power;
+    FixedScreen screen;
+    ProgramLaunch launch;
+    launch.root = root;
+    launch.shortcut.executable = QCoreApplication::applicationFilePath();
+    launch.version = version;
+    Program program(launch,
+                    ProgramPlatform{clock, events, host, processes, desktop, power, screen,
+                                    [] { return std::make_unique<SocketTelnetConnection>(); },
+                                    [] { return std::make_unique<LinuxUdpSocket>(); }, nullptr,
+                                    nullptr});
+    const QString switches = options.stationSwitches.join(QLatin1Char(' '));
+    if (options.testMail) {
+        TestMailCommand command(program, out);
+        return command.run(switches);
+    }
+    return ConfigurationCheck(program, out).run(switches);
 }
 
 // A desktop to open windows on: X11 or Wayland, or a platform named explicitly.
@@ -243,7 +311,8 @@ int main(int argc, char** argv) {
     const LaunchOptions options = LaunchOptions::parse(arguments);
     const bool windowed = !options.headless && displayAvailable();
     std::unique_ptr<QCoreApplication> app;
-    if (windowed && !options.help && !options.version && options.error.isEmpty()) {
+    if (windowed && !options.help && !options.version && !options.testMail &&
+        !options.checkConfig && options.error.isEmpty()) {
         app = std::make_unique<QApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
@@ -265,6 +334,9 @@ int main(int argc, char** argv) {
     if (options.version) {
         QTextStream(stdout) << versionText << "\n";
         return 0;
+    }
+    if (options.testMail || options.checkConfig) {
+        return runOperation(options, buildVersion());
     }
     if (!windowed) {
         if (!options.headless) {

@@ -114,12 +114,12 @@ void FichiersPervasive::FichierPervasiveOuvrir(qint16 base, qint16 premiere, qin
         }
         trap.at(40);
         if (present(chemin, nomAppelant)) {
-            BtrieveFileLayout spec;
+            BtrieveFileLayout layout;
             BtrieveFileLayout::decode(
                 std::span<const char>(m.tables.SpecCreationBTR.constData(),
                                       size_t(m.tables.SpecCreationBTR.size())),
-                spec);
-            qint32 longueur = spec.recordLength;
+                layout);
+            qint32 longueur = layout.recordLength;
             if (OuvertureFichierBTrieve(base, fichier, chemin, longueur, s, mode)) {
                 m.tables.FichiersOuverts[i] = true;
                 m.tables.ListeFichiersOuverts += chemin + QStringLiteral("::");
@@ -225,30 +225,30 @@ bool FichiersPervasive::FermetureFichierBTrieve(qint16 base, qint16 fichier, con
 
 void FichiersPervasive::InitStructureFichierBTR(qint16 fichier, bool compresse) {
     const DescripteurFichierBTR& d = m.catalogue[fichier];
-    BtrieveFileLayout spec;
-    spec.recordLength = quint16(d.LongueurEnregistrement);
-    spec.pageSize = quint16(d.TaillePage);
-    spec.keyCount = quint16(d.NombreCles);
-    spec.fileFlags = compresse ? BtrieveFileLayout::FileCompressed : 0;
+    BtrieveFileLayout layout;
+    layout.recordLength = quint16(d.LongueurEnregistrement);
+    layout.pageSize = quint16(d.TaillePage);
+    layout.keyCount = quint16(d.NombreCles);
+    layout.fileFlags = compresse ? BtrieveFileLayout::FileCompressed : 0;
     for (size_t i = 0; i < d.Segments.size(); ++i) {
-        spec.segments[i].position = quint16(d.Segments[i].Position);
-        spec.segments[i].length = quint16(d.Segments[i].Longueur);
-        spec.segments[i].flags = quint16(d.Segments[i].Flags);
-        spec.segments[i].extendedType = 0;
+        layout.segments[i].position = quint16(d.Segments[i].Position);
+        layout.segments[i].length = quint16(d.Segments[i].Longueur);
+        layout.segments[i].flags = quint16(d.Segments[i].Flags);
+        layout.segments[i].extendedType = 0;
     }
-    m.tables.SpecCreationBTR = spec.encode();
+    m.tables.SpecCreationBTR = layout.encode();
 }
 
 qint16 FichiersPervasive::CreationStructureVide(const QString& chemin) {
     BtrieveEngine::PositionBlock bloc = BtrieveEngine::blankPositionBlock();
-    QByteArray spec = m.tables.SpecCreationBTR;
+    QByteArray layout = m.tables.SpecCreationBTR;
     quint32 longueur = quint32(BtrieveFileLayout::Size);
     const QByteArray cle = cleChemin(chemin);
     // The key length is the path's; a path longer than the engine reads is refused
     // there rather than cut short.
     const quint8 longueurCle = quint8(std::min<qsizetype>(cle.size() - 1, LongueurCleChemin));
     m.tables.StatutBTR = m.engine.BTRCALL(
-        BtrieveEngine::OpCreate, bloc, std::span<char>(spec.data(), size_t(spec.size())), longueur,
+        BtrieveEngine::OpCreate, bloc, std::span<char>(layout.data(), size_t(layout.size())), longueur,
         std::span<const char>(cle.constData(), size_t(cle.size())), longueurCle, 0);
     return m.tables.StatutBTR;
 }

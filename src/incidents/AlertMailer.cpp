@@ -263,7 +263,7 @@ bool AlertMailer::EnvoiMail(qint32 kind, const QString& recipients, const QStrin
     return !failed;
 }
 
-void AlertMailer::CommandEmailTest_Click() {
+bool AlertMailer::CommandEmailTest_Click() {
     ErrorTrap trap(m_parts.errors, QStringLiteral("FrmSetup:CommandEmailTest_Click"));
     trap.at(10);
     const QString addresses = m_parts.setup.TexteEmailsAdresses.text();
@@ -272,8 +272,8 @@ void AlertMailer::CommandEmailTest_Click() {
             m_parts.main.Caption.text(),
             QStringLiteral("Veuillez renseigner un ou plusieurs emails (séparés pas des ;)."),
             DialogsHost::Buttons::Ok, DialogsHost::Icon::Warning, DialogsHost::Answer::Ok);
-        return;
+        return false;
     }
     trap.at(20);
-    EnvoiMail(KindTest, addresses, QStringLiteral("Test d'envoi de mail."), QString(), true);
+    return EnvoiMail(KindTest, addresses, QStringLiteral("Test d'envoi de mail."), QString(), true);
 }

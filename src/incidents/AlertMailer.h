@@ -86,8 +86,8 @@ public:
                    const QString& subject, bool support) override;
 
     // The settings window's "Tester" button: a test mail to the addresses typed,
-    // or a message box asking for one.
-    void CommandEmailTest_Click();
+    // or a message box asking for one. Returns whether the relay took the mail.
+    bool CommandEmailTest_Click();
 
     // Whether this station (PbINoRadio) belongs to a reseller's customer.
     bool EstCeUneRadioRevendeur() const;

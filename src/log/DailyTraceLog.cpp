@@ -8,6 +8,7 @@
 #include "base/TimeStamp.h"
 #include "base/UptimeCounter.h"
 #include "base/VisibleText.h"
+#include "log/TraceMirror.h"
 #include "model/Fields.h"
 #include "model/ProgramState.h"
 #include "platform/PathSpace.h"
@@ -134,6 +135,10 @@ void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& messa
         }
         m_lists.ListeLogTemp.addItem(prefix + message);
         dropOldestWaiting(m_lists.ListeLogTemp);
+    }
+
+    if (m_mirror) {
+        m_mirror->traceLine(prefix, message, incident || incidentNumber >= 0);
     }
 
     const bool automaticWrite = !m_writing && m_uptime.TickCountMilliSec() >= m_retryAfter;

@@ -14,6 +14,7 @@ class ErrorReporter;
 class ListField;
 class PathSpace;
 class TextField;
+class TraceMirror;
 class UptimeCounter;
 struct ProgramState;
 
@@ -66,6 +67,9 @@ public:
     void setFileDeleter(std::function<bool(const QString&, const QString&)> deleter) {
         m_deleteFile = std::move(deleter);
     }
+    // Each line also goes there as it is logged (standard error for the journal);
+    // none: the daily file alone.
+    void setMirror(TraceMirror* mirror) { m_mirror = mirror; }
 
     void TraceLog(qint16 marker1, qint16 marker2, const QString& message, bool incident = false,
                   qint16 incidentNumber = -1, bool writeAllowed = true) override;
@@ -116,6 +120,7 @@ private:
     TraceBannerFacts& m_facts;
     ErrorReporter* m_errors = nullptr;
     std::function<bool(const QString&, const QString&)> m_deleteFile;
+    TraceMirror* m_mirror = nullptr;
 
     qint64 m_reference = 0;   // uptime of the last line that reset the elapsed column
     QString m_lastBannerDate; // "dd/MM/yyyy"

@@ -219,9 +219,9 @@ qint16 read(QByteArrayView start, BtrieveFileHeader* out) {
     return status;
 }
 
-qint16 emptyFile(const BtrieveFileLayout& spec, QByteArray& content) {
-    const qsizetype page = spec.pageSize;
-    const QList<QList<BtrieveKeySegment>> keys = spec.keys();
+qint16 emptyFile(const BtrieveFileLayout& layout, QByteArray& content) {
+    const qsizetype page = layout.pageSize;
+    const QList<QList<BtrieveKeySegment>> keys = layout.keys();
     qsizetype segmentCount = 0;
     for (const QList<BtrieveKeySegment>& key : keys) {
         segmentCount += key.size();
@@ -233,17 +233,17 @@ qint16 emptyFile(const BtrieveFileLayout& spec, QByteArray& content) {
     QByteArray fcr(page, '\0');
     fcr[0] = 'F';
     fcr[1] = 'C';
-    put16(fcr, AtPageSize, spec.pageSize);
+    put16(fcr, AtPageSize, layout.pageSize);
     put32(fcr, AtDeletedChain, 0xFFFFFFFFu); // no deleted record
-    put16(fcr, AtKeyCount, spec.keyCount);
-    put16(fcr, AtRecordLength, spec.recordLength);
-    put16(fcr, AtPhysicalLength, quint16(spec.physicalRecordLength()));
+    put16(fcr, AtKeyCount, layout.keyCount);
+    put16(fcr, AtRecordLength, layout.recordLength);
+    put16(fcr, AtPhysicalLength, quint16(layout.physicalRecordLength()));
     putSwapped32(fcr, AtRecordCount, 0);
     putSwapped32(fcr, AtPageCount, WrittenPageCount);
     put16(fcr, AtVersion, WrittenVersion);
-    fcr[AtKatKeyCount] = char(spec.keyCount & 0xFF);
+    fcr[AtKatKeyCount] = char(layout.keyCount & 0xFF);
     put16(fcr, AtKatOffset, quint16(WrittenKatOffset));
-    put16(fcr, AtFileFlags, spec.fileFlags);
+    put16(fcr, AtFileFlags, layout.fileFlags);
     qsizetype at = firstDefinition;
     for (qsizetype k = 0; k < keys.size(); ++k) {
         put16(fcr, WrittenKatOffset + 2 * k, quint16(at));

@@ -51,6 +51,6 @@ qint16 read(QByteArrayView start, BtrieveFileHeader* header = nullptr);
 // A whole empty file of the 6.x family for a valid layout: the two control
 // pages and the two empty page allocation pages. 0, or 24 when the key definitions
 // do not fit in one page.
-qint16 emptyFile(const BtrieveFileLayout& spec, QByteArray& content);
+qint16 emptyFile(const BtrieveFileLayout& layout, QByteArray& content);
 
 } // namespace BtrieveFileControlRecord

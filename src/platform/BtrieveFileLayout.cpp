@@ -34,18 +34,18 @@ QByteArray BtrieveFileLayout::encode() const {
     return out;
 }
 
-bool BtrieveFileLayout::decode(std::span<const char> bytes, BtrieveFileLayout& spec) {
+bool BtrieveFileLayout::decode(std::span<const char> bytes, BtrieveFileLayout& layout) {
     if (bytes.size() < size_t(Size)) {
         return false;
     }
-    spec.recordLength = get16(bytes, 0);
-    spec.pageSize = get16(bytes, 2);
-    spec.keyCount = get16(bytes, 4);
-    spec.fileFlags = get16(bytes, 10);
-    spec.preallocation = get16(bytes, 14);
+    layout.recordLength = get16(bytes, 0);
+    layout.pageSize = get16(bytes, 2);
+    layout.keyCount = get16(bytes, 4);
+    layout.fileFlags = get16(bytes, 10);
+    layout.preallocation = get16(bytes, 14);
     for (int i = 0; i < NbSegments; ++i) {
         const size_t at = size_t(HeaderSize + i * SegmentSize);
-        BtrieveKeySegment& s = spec.segments[size_t(i)];
+        BtrieveKeySegment& s = layout.segments[size_t(i)];
         s.position = get16(bytes, at);
         s.length = get16(bytes, at + 2);
         s.flags = get16(bytes, at + 4);

@@ -55,7 +55,7 @@ struct BtrieveFileLayout {
 
     QByteArray encode() const;
     // Any 160 bytes or more; a shorter buffer gives nothing (status 22 for a create).
-    static bool decode(std::span<const char> bytes, BtrieveFileLayout& spec);
+    static bool decode(std::span<const char> bytes, BtrieveFileLayout& layout);
 
     // The segments of each key, as the segmented flags chain them: empty when the
     // keys need more entries than there are.

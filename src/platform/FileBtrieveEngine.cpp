@@ -187,15 +187,15 @@ qint16 FileBtrieveEngine::open(PositionBlock& positionBlock, const QString& path
 }
 
 qint16 FileBtrieveEngine::create(std::span<const char> specBytes, const QString& path) {
-    BtrieveFileLayout spec;
-    if (!BtrieveFileLayout::decode(specBytes, spec)) {
+    BtrieveFileLayout layout;
+    if (!BtrieveFileLayout::decode(specBytes, layout)) {
         return DataBufferTooShort;
     }
-    if (const qint16 invalid = spec.validate(); invalid != Success) {
+    if (const qint16 invalid = layout.validate(); invalid != Success) {
         return invalid;
     }
     QByteArray content;
-    if (const qint16 status = BtrieveFileControlRecord::emptyFile(spec, content);
+    if (const qint16 status = BtrieveFileControlRecord::emptyFile(layout, content);
         status != Success) {
         return status;
     }

@@ -38,7 +38,7 @@ public:
 
 private:
     qint16 open(PositionBlock& positionBlock, const QString& path, qint8 mode);
-    qint16 create(std::span<const char> spec, const QString& path);
+    qint16 create(std::span<const char> layout, const QString& path);
     qint16 stop();
 
     const PathSpace& m_paths;

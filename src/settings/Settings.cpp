@@ -120,7 +120,7 @@ bool Settings::holdsPeripherals(const QString& file) {
     return false;
 }
 
-void Settings::InitSettingsPeripheriques() {
+void Settings::InitSettingsPeripheriques(bool writeAllowed) {
     ErrorTrap trap(m_errors, caller("InitSettingsPeripheriques"));
     trap.at(5);
     const bool migrate =
@@ -149,7 +149,7 @@ void Settings::InitSettingsPeripheriques() {
         m_setup.CheckUDPOutActif[i].setValue(checkValue(ini.LectureIni(s, actif, Zero)));
     }
     trap.at(30);
-    if (migrate) {
+    if (migrate && writeAllowed) {
         SaveSettingsPeripheriques();
         m_trace.line(QStringLiteral("Settings: Peripherals read from ") + LegacyPeripheralsFile +
                      QStringLiteral(" and written to ") + m_peripheralsFile);

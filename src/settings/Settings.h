@@ -54,8 +54,9 @@ public:
     // Listener and emitter sections into the controls (ticking a box opens its
     // listener or emitter); clears PbBPeripheriquesModifies. While the peripherals
     // file holds none of these sections and the legacy file does, they are read
-    // from the legacy file and written into the peripherals file, once.
-    void InitSettingsPeripheriques();
+    // from the legacy file and written into the peripherals file, once; with
+    // writeAllowed false they are read from there and nothing is written.
+    void InitSettingsPeripheriques(bool writeAllowed = true);
     // Controls into "Sound4" (except the Connected_ keys) and "Email", in one write of
     // the file. A failed write is logged and shown, and the edited flag stays set.
     bool SaveSettings();

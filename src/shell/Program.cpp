@@ -63,6 +63,9 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
                                 appVersion, dialogs, trace, errors, platform.events, platform.clock,
                                 [] { return std::make_unique<CurlSmtpClient>(); }}),
       mail(platform.mail ? *platform.mail : mailer),
+      outageAlert(Sound4OutageAlert::Parts{state, frmSetup, ini,
+                                           [this] { return settings.settingsFile(); }, mail, trace,
+                                           uptime, platform.clock}),
       reception(state, frmSetup, frmMain, playerQueues, platform.makeUdp, trace, errors,
                 platform.events, dialogs, mail, platform.clock),
       emission(state, frmSetup, frmMain, platform.makeUdp, trace, errors, platform.events, uptime,
@@ -95,6 +98,25 @@ Program::Program(const ProgramLaunch& launch, ProgramPlatform platform_)
     placement.addForm(frmMain.Form);
     placement.addForm(frmMsg.Form);
     placement.addForm(frmSetup.Form);
+    followSessions();
+}
+
+void Program::followSessions() {
+    sound4Link.setStateObserver(
+        [this](int unit, Sound4Link::State before, Sound4Link::State after) {
+            using State = Sound4Link::State;
+            if (after == State::LoggedIn) {
+                outageAlert.unitLoggedIn(unit);
+            } else if (after == State::Disconnected) {
+                if (before == State::LoggingOut) {
+                    outageAlert.unitLoggedOut(unit);
+                } else {
+                    outageAlert.unitLost(unit);
+                }
+            }
+        });
+    QObject::connect(&sessions, &Sound4Sessions::unitError, &outageAlert,
+                     &Sound4OutageAlert::unitError);
 }
 
 void Program::restartMachine() {

@@ -12,6 +12,7 @@
 #include "data/TablesFichiersBTR.h"
 #include "incidents/AlertMailer.h"
 #include "incidents/IncidentAlert.h"
+#include "incidents/Sound4OutageAlert.h"
 #include "log/DailyTraceLog.h"
 #include "log/ErrorReport.h"
 #include "log/LogFileViewer.h"
@@ -140,6 +141,7 @@ public:
     Sound4Console console;
     AlertMailer mailer;
     AlertMail& mail;
+    Sound4OutageAlert outageAlert; // follows the units' sessions
     PlayerQueues playerQueues;
     UdpReception reception;
     UdpEmission emission;
@@ -160,6 +162,8 @@ public:
     Standby standby{*this}; // after the incident alert: it follows its signal
 
 private:
+    // The outage alert hears of every session state and connection error.
+    void followSessions();
     // The disconnected-component error: start again after a forced reboot.
     void restartMachine();
 };

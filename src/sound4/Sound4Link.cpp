@@ -34,4 +34,7 @@ void Sound4Link::setState(int unit, State state) {
     } else if (state == State::LoggedIn || newSession) {
         m_setup.CommandSound4Login[u].setCaption(QStringLiteral("Logout"));
     }
+    if (m_observer && before != state) {
+        m_observer(unit, before, state);
+    }
 }

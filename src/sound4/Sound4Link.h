@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 
 class FrmSetup;
 
@@ -34,10 +35,15 @@ public:
     // follow from it.
     void setState(int unit, State state);
 
+    // Told of every change of a unit's session state, after it is made.
+    using StateObserver = std::function<void(int unit, State before, State after)>;
+    void setStateObserver(StateObserver observer) { m_observer = std::move(observer); }
+
     QTimer Timer30s; // automatic reconnection of dropped units
 
 private:
     std::array<Sound4Unit, NbSound4> m_units;
     Sound4UnitState& m_flags;
     FrmSetup& m_setup;
+    StateObserver m_observer;
 };

@@ -297,6 +297,9 @@ void Sound4Sessions::TelnetSound4_Error(qint16 unit, qint32 code, const QString&
     const QString text = QStringLiteral("Sound4 N° ") + QString::number(unit + 1) +
                          QStringLiteral(": Err: ") + QString::number(code) + QStringLiteral(": ") +
                          description;
+    if (code != 11103) {
+        Q_EMIT unitError(unit, text);
+    }
     switch (code) {
     case 10053:
     case 10057:

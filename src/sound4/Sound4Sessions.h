@@ -58,6 +58,8 @@ Q_SIGNALS:
     // A login of the unit starts, and has ended (acknowledged or not).
     void loginStarted(int unit);
     void loginEnded(int unit);
+    // An error the unit's connection reported, as logged ("Sound4 N° 1: Err: ...").
+    void unitError(int unit, const QString& text);
 
 private:
     bool validUnit(qint16 unit, const char* procedure);

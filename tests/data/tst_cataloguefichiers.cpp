@@ -112,11 +112,11 @@ private Q_SLOTS:
                      qPrintable(d.Nom));
             QVERIFY(QList<int>({512, 1024, 1536, 2048, 4096}).contains(d.TaillePage));
             QVERIFY(d.NombreCles >= 1 && d.NombreCles <= 7);
-            const BtrieveFileLayout spec = specOf(d);
-            QCOMPARE(spec.keys().size(), d.NombreCles);
-            QCOMPARE(int(spec.validate()), 0);
+            const BtrieveFileLayout layout = specOf(d);
+            QCOMPARE(layout.keys().size(), d.NombreCles);
+            QCOMPARE(int(layout.validate()), 0);
             QByteArray content;
-            QCOMPARE(int(BtrieveFileControlRecord::emptyFile(spec, content)), 0);
+            QCOMPARE(int(BtrieveFileControlRecord::emptyFile(layout, content)), 0);
             QCOMPARE(int(BtrieveFileControlRecord::read(content)), 0);
         }
     }

@@ -39,11 +39,11 @@ struct DataFixture {
     // A valid empty file of the catalogue's structure.
     void writeDataFile(const QString& name, int fileNumber) {
         p.dataFiles.InitStructureFichierBTR(qint16(fileNumber), true);
-        BtrieveFileLayout spec;
+        BtrieveFileLayout layout;
         BtrieveFileLayout::decode(
-            std::span<const char>(p.tablesBTR.SpecCreationBTR.constData(), 160), spec);
+            std::span<const char>(p.tablesBTR.SpecCreationBTR.constData(), 160), layout);
         QByteArray content;
-        QCOMPARE(int(BtrieveFileControlRecord::emptyFile(spec, content)), 0);
+        QCOMPARE(int(BtrieveFileControlRecord::emptyFile(layout, content)), 0);
         write(name, content);
     }
     bool open() { return p.dataFiles.PervasiveOuvertureFichiers(0, 1, stations()); }

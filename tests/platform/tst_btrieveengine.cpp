@@ -107,9 +107,9 @@ struct EngineFixture {
         }
         return status;
     }
-    qint16 create(const QString& name, const BtrieveFileLayout& spec) {
+    qint16 create(const QString& name, const BtrieveFileLayout& layout) {
         BtrieveEngine::PositionBlock block = BtrieveEngine::blankPositionBlock();
-        QByteArray data = spec.encode();
+        QByteArray data = layout.encode();
         return call(BtrieveEngine::OpCreate, "C:\\Data\\" + name, block, 0, &data);
     }
 };

@@ -8,6 +8,8 @@ class TestLaunchOptions : public QObject {
 private Q_SLOTS:
     void parse_data();
     void parse();
+    void operations_data();
+    void operations();
 };
 
 void TestLaunchOptions::parse_data() {
@@ -42,6 +44,37 @@ void TestLaunchOptions::parse() {
         QCOMPARE(o.headless, headless);
         QCOMPARE(o.root, root);
         QCOMPARE(o.stationSwitches, switches);
+    }
+}
+
+void TestLaunchOptions::operations_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("logStderr");
+    QTest::addColumn<bool>("testMail");
+    QTest::addColumn<bool>("checkConfig");
+    QTest::addColumn<bool>("failed");
+    QTest::newRow("service") << QStringList{"--headless", "--log-stderr"} << true << false << false
+                             << false;
+    QTest::newRow("test mail") << QStringList{"--test-mail", "--root", "/srv/t", "/I=2"} << false
+                               << true << false << false;
+    QTest::newRow("check") << QStringList{"--check-config"} << false << false << true << false;
+    QTest::newRow("both operations")
+        << QStringList{"--test-mail", "--check-config"} << false << true << true << true;
+}
+
+void TestLaunchOptions::operations() {
+    QFETCH(QStringList, args);
+    QFETCH(bool, logStderr);
+    QFETCH(bool, testMail);
+    QFETCH(bool, checkConfig);
+    QFETCH(bool, failed);
+    const LaunchOptions o = LaunchOptions::parse(args);
+    QCOMPARE(!o.error.isEmpty(), failed);
+    QCOMPARE(o.logStderr, logStderr);
+    QCOMPARE(o.testMail, testMail);
+    QCOMPARE(o.checkConfig, checkConfig);
+    for (const char* option : {"--log-stderr", "--test-mail", "--check-config"}) {
+        QVERIFY(LaunchOptions::usage().contains(QLatin1String(option)));
     }
 }
 

@@ -86,10 +86,10 @@ DialogsHost::Answer WidgetDialogs::ask(const QString& title, const QString& text
                     QMessageBox::NoButton, parentWindow());
     box.setObjectName(QStringLiteral("MessageBox"));
     QList<QPair<QAbstractButton*, Answer>> shown;
-    for (const ButtonSpec& spec : buttonsOf(buttons)) {
-        QPushButton* button = box.addButton(QString::fromUtf8(spec.text), spec.role);
-        button->setObjectName(QStringLiteral("MessageBoxButton_") + QString::fromUtf8(spec.text));
-        shown.append({button, spec.answer});
+    for (const ButtonSpec& layout : buttonsOf(buttons)) {
+        QPushButton* button = box.addButton(QString::fromUtf8(layout.text), layout.role);
+        button->setObjectName(QStringLiteral("MessageBoxButton_") + QString::fromUtf8(layout.text));
+        shown.append({button, layout.answer});
     }
     // The first button is the default; Escape and the close box take the one that
     // changes nothing: Cancel, else No, else the only button.
