@@ -248,7 +248,7 @@ qint16 FichiersPervasive::CreationStructureVide(const QString& chemin) {
     // there rather than cut short.
     const quint8 longueurCle = quint8(std::min<qsizetype>(cle.size() - 1, LongueurCleChemin));
     m.tables.StatutBTR = m.engine.BTRCALL(
-        BtrieveEngine::OpCreate, bloc, std::span<char>(layout.data(), size_t(layout.size())), longueur,
-        std::span<const char>(cle.constData(), size_t(cle.size())), longueurCle, 0);
+        BtrieveEngine::OpCreate, bloc, std::span<char>(layout.data(), size_t(layout.size())),
+        longueur, std::span<const char>(cle.constData(), size_t(cle.size())), longueurCle, 0);
     return m.tables.StatutBTR;
 }
