@@ -6,6 +6,8 @@
 //
 //     bench_faults [messages] [rate] [title part]
 //                  (default 2000 messages, 400 a second, every scenario)
+// With BENCH_KEEP_ROOT set, each scenario's root (settings, trace log) is kept and
+// its path printed.
 #include "HeadlessRig.h"
 
 #include <QCoreApplication>
@@ -17,7 +19,8 @@ namespace {
 struct Scenario {
     const char* title;
     QStringList faults;
-    int settleSeconds; // how long the faulty unit may take to catch up
+    int settleSeconds;          // how long the faulty unit may take to catch up
+    bool logOnFullDisk = false; // today's trace log file refuses every write (/dev/full)
 };
 
 struct Arrivals {
@@ -51,7 +54,9 @@ Arrivals arrivalsOf(const rig::Simulator& sim, const QByteArray& prefix) {
 QByteArray logOf(const QString& root) {
     QByteArray text;
     const QDir dir(root + QStringLiteral("/c/AudioLog/Histo_KZ3_Trelvo"));
-    for (const QString& name : dir.entryList({QStringLiteral("*.Log")}, QDir::Files)) {
+    // A file that stands for a full disk is a link to /dev/full, which reads forever.
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.Log")}, QDir::Files | QDir::NoSymLinks)) {
         QFile f(dir.filePath(name));
         if (f.open(QIODevice::ReadOnly)) {
             text += f.readAll();
@@ -64,9 +69,22 @@ void run(const Scenario& scenario, int messages, double rate) {
     rig::Simulator faulty(1, scenario.faults);
     rig::Simulator healthy(1);
     QTemporaryDir root;
+    root.setAutoRemove(!qEnvironmentVariableIsSet("BENCH_KEEP_ROOT"));
     rig::writeSettings(root.path(), {faulty.ports().value(0), healthy.ports().value(0)}, 1);
+    if (scenario.logOnFullDisk) {
+        const QString logs = root.path() + QStringLiteral("/c/AudioLog/Histo_KZ3_Trelvo/");
+        const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+        if (!QDir().mkpath(logs) ||
+            !QFile::link(QStringLiteral("/dev/full"), logs + today + QStringLiteral(".Log"))) {
+            rig::print(QStringLiteral("  the full disk could not be set up"));
+            return;
+        }
+    }
     rig::Program program(root.path());
     rig::print(QString::fromLatin1(scenario.title));
+    if (!root.autoRemove()) {
+        rig::print(QStringLiteral("  root kept: ") + root.path());
+    }
     if (!program.running() || program.listenerPorts().isEmpty()) {
         rig::print(QStringLiteral("  the program did not start"));
         return;
@@ -136,6 +154,7 @@ int main(int argc, char** argv) {
         {"answers one command in two", {"--answer-every", "2"}, 30},
         {"floods lines", {"--flood"}, 30},
         {"300 MiB without a line end", {"--no-line-ends", "300"}, 30},
+        {"no fault, the trace log's disk is full", {}, 30, true},
     };
     const QString only = args.value(2);
     for (const Scenario& scenario : scenarios) {
