@@ -35,6 +35,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScopeGuard>
@@ -352,6 +353,12 @@ int main(int argc, char** argv) {
         QCoreApplication::installTranslator(&qtTexts);
     }
     QApplication::setQuitOnLastWindowClosed(false); // the program ends by its own unload
+    // The desktop ties the windows to the installed entry (trelvo.desktop) and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trelvo"));
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("trelvo"));
+    if (!icon.isNull()) {
+        QApplication::setWindowIcon(icon);
+    }
     Windows windows;
     return runProgram(*app, options, buildVersion(), &windows);
 }
