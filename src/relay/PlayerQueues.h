@@ -29,11 +29,12 @@ public:
         ListeDataArrival[size_t(listener)].addItem(message);
         wake();
     }
-    // The same for a message read from a listener: the first pass is asked for at
-    // the end of the listener's delivery (deliveryEnded), and takes every message of
-    // it. It is posted, not run from inside the socket's notice: a pass that lasts
-    // (a burst) lets the sockets' events run meanwhile. The tick runs it should that
-    // end not come.
+    // The same for a message read from a listener: the first pass runs at the end
+    // of the listener's delivery (deliveryEnded), once the socket has handed out
+    // what it had and watches again, and takes every message of it. Run there and
+    // not posted, it costs no extra turn of the event loop per cue; a pass that
+    // lasts (a burst) still lets the sockets' events run as it goes. The tick runs
+    // it should that end not come.
     void appendRead(int listener, const QString& message) {
         ListeDataArrival[size_t(listener)].addItem(message);
         if (!TimerDataArrival.isActive()) {
@@ -42,8 +43,9 @@ public:
         }
     }
     void deliveryEnded() {
-        if (std::exchange(m_firstPassWanted, false) && TimerDataArrival.isActive()) {
-            askFirstPass();
+        if (std::exchange(m_firstPassWanted, false) && TimerDataArrival.isActive() && firstPass &&
+            !m_firstPassAsked) {
+            firstPass();
         }
     }
     void wake() {
