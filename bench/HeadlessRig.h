@@ -212,12 +212,18 @@ inline void writeSettings(const QString& root, const QList<quint16>& unitPorts, 
     f.write(ini);
 }
 
+// The program under test: the one built with the benchmarks, or BENCH_PROGRAM (an
+// earlier build, to compare two versions under the same load).
+inline QString programPath() {
+    const QString other = qEnvironmentVariable("BENCH_PROGRAM");
+    return other.isEmpty() ? QStringLiteral(TRELVO_EXE_PATH) : other;
+}
+
 // The headless program on a root, started and waited for.
 class Program {
 public:
     explicit Program(const QString& root)
-        : m_child(QStringLiteral(TRELVO_EXE_PATH),
-                  {QStringLiteral("--headless"), QStringLiteral("--root"), root}) {
+        : m_child(programPath(), {QStringLiteral("--headless"), QStringLiteral("--root"), root}) {
         m_running =
             m_child.waitForOutput(QRegularExpression(QStringLiteral("\\(headless\\)"))).has_value();
         m_listenerPorts = m_child.ports(

@@ -6,6 +6,8 @@
 //   bench_relay                       both scenarios: 2000/s for 10 s, a burst of 10 000
 //   bench_relay --rate R --seconds S  one paced scenario
 //   bench_relay --burst N             one burst
+//   ... --rounds K                    each scenario K times, the relays in turn, and
+//                                     the median of the CPU figures
 // With BENCH_KEEP_ROOT set, the program's root (its settings and trace log) is kept
 // and its path printed, to read where the time went.
 #include "HeadlessRig.h"
@@ -199,28 +201,57 @@ QString describe(const char* who, const Figures& f) {
         .arg(f.peakRssMb, 0, 'f', 1);
 }
 
-void scenario(const QString& title, const Load& load) {
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0.0 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The three relays in turn, round after round, so that what else the machine does
+// weighs on all three alike; with more than one round, the median of each figure.
+void scenario(const QString& title, const Load& load, int rounds) {
     rig::print(title);
-    const std::optional<Figures> ours = throughProgram(load);
-    const std::optional<Figures> floor = throughSocat(load);
-    const std::optional<Figures> toolkit = throughToolkit(load);
-    if (ours) {
-        rig::print(describe("Trelvo:", *ours));
+    std::vector<double> ourCpu, socatCpu, toolkitCpu, toolkitRatio, socatRatio;
+    for (int round = 1; round <= rounds; ++round) {
+        if (rounds > 1) {
+            rig::print(QStringLiteral(" round %1 of %2").arg(round).arg(rounds));
+        }
+        const std::optional<Figures> ours = throughProgram(load);
+        const std::optional<Figures> floor = throughSocat(load);
+        const std::optional<Figures> toolkit = throughToolkit(load);
+        if (ours) {
+            rig::print(describe("Trelvo:", *ours));
+            ourCpu.push_back(ours->cpuPerMessageUs);
+        }
+        if (floor) {
+            rig::print(describe("socat: ", *floor));
+            socatCpu.push_back(floor->cpuPerMessageUs);
+        }
+        if (toolkit) {
+            rig::print(describe("toolkit:", *toolkit));
+            toolkitCpu.push_back(toolkit->cpuPerMessageUs);
+        }
+        if (ours && toolkit && toolkit->cpuPerMessageUs > 0) {
+            toolkitRatio.push_back(ours->cpuPerMessageUs / toolkit->cpuPerMessageUs);
+            rig::print(QStringLiteral("  ratio to the toolkit relay: CPU per message %1")
+                           .arg(toolkitRatio.back(), 0, 'f', 2));
+        }
+        if (ours && floor && floor->p50Ms > 0 && floor->cpuPerMessageUs > 0) {
+            socatRatio.push_back(ours->cpuPerMessageUs / floor->cpuPerMessageUs);
+            rig::print(QStringLiteral("  ratios to socat: p50 latency %1, CPU per message %2")
+                           .arg(ours->p50Ms / floor->p50Ms, 0, 'f', 1)
+                           .arg(socatRatio.back(), 0, 'f', 1));
+        }
     }
-    if (floor) {
-        rig::print(describe("socat: ", *floor));
-    }
-    if (toolkit) {
-        rig::print(describe("toolkit:", *toolkit));
-    }
-    if (ours && toolkit && toolkit->cpuPerMessageUs > 0) {
-        rig::print(QStringLiteral("  ratio to the toolkit relay: CPU per message %1")
-                       .arg(ours->cpuPerMessageUs / toolkit->cpuPerMessageUs, 0, 'f', 2));
-    }
-    if (ours && floor && floor->p50Ms > 0 && floor->cpuPerMessageUs > 0) {
-        rig::print(QStringLiteral("  ratios to socat: p50 latency %1, CPU per message %2")
-                       .arg(ours->p50Ms / floor->p50Ms, 0, 'f', 1)
-                       .arg(ours->cpuPerMessageUs / floor->cpuPerMessageUs, 0, 'f', 1));
+    if (rounds > 1) {
+        rig::print(QStringLiteral(" median of %1 rounds: CPU per message Trelvo %2 µs, toolkit "
+                                  "%3 µs, socat %4 µs; ratio to the toolkit relay %5, to socat %6")
+                       .arg(rounds)
+                       .arg(median(ourCpu), 0, 'f', 1)
+                       .arg(median(toolkitCpu), 0, 'f', 1)
+                       .arg(median(socatCpu), 0, 'f', 1)
+                       .arg(median(toolkitRatio), 0, 'f', 2)
+                       .arg(median(socatRatio), 0, 'f', 1));
     }
 }
 
@@ -233,17 +264,18 @@ int main(int argc, char** argv) {
         const qsizetype i = args.indexOf(QLatin1String(name));
         return i >= 0 && i + 1 < args.size() ? args.at(i + 1).toDouble() : fallback;
     };
+    const int rounds = qMax(1, int(value("--rounds", 1)));
     if (args.contains(QStringLiteral("--burst"))) {
         const qint64 n = qint64(value("--burst", 10000));
-        scenario(QStringLiteral("burst of %1 datagrams").arg(n), Load{n, 0});
+        scenario(QStringLiteral("burst of %1 datagrams").arg(n), Load{n, 0}, rounds);
     } else if (args.contains(QStringLiteral("--rate"))) {
         const double rate = value("--rate", 2000);
         const double seconds = value("--seconds", 10);
         scenario(QStringLiteral("%1 datagrams/s for %2 s").arg(rate).arg(seconds),
-                 Load{qint64(rate * seconds), rate});
+                 Load{qint64(rate * seconds), rate}, rounds);
     } else {
-        scenario(QStringLiteral("2000 datagrams/s for 10 s"), Load{20000, 2000});
-        scenario(QStringLiteral("burst of 10000 datagrams"), Load{10000, 0});
+        scenario(QStringLiteral("2000 datagrams/s for 10 s"), Load{20000, 2000}, rounds);
+        scenario(QStringLiteral("burst of 10000 datagrams"), Load{10000, 0}, rounds);
     }
     return 0;
 }

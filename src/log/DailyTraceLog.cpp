@@ -158,7 +158,11 @@ void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& messa
             m_batchField = field;
             m_batchSize = Val(field).value_or(0.0);
         }
-        if (m_batchSize <= m_lists.ListeLog.count()) {
+        // The lines on their way to the disk are in the list until written: they do
+        // not count towards the next batch, which would otherwise follow each batch
+        // at once with the few lines logged meanwhile.
+        const int onTheirWay = m_inFlightList == &m_lists.ListeLog ? m_inFlightRows : 0;
+        if (m_batchSize <= m_lists.ListeLog.count() - onTheirWay) {
             TraceLogForce(m_lists.ListeLog);
         }
     }

@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 LogFileWriter::LogFileWriter(QObject* parent) : QObject(parent) {}
 
 LogFileWriter::~LogFileWriter() {
@@ -34,19 +39,32 @@ LogFileWriter::Outcome LogFileWriter::write(const QString& nativePath, const QSt
         out += toWindows1252(line);
         out += "\r\n";
     }
-    QFile file(nativePath);
+    // Plain system calls: a batch costs one open, one write and one close, with no
+    // look at the file's size or position.
+    const QByteArray path = QFile::encodeName(nativePath);
+    const auto openFile = [&path] {
+        return ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    };
+    int fd = openFile();
     // The folder is made only when the file cannot be opened: most batches go to a
     // file that is there already, and need no look at its folders.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) &&
-        (!QDir().mkpath(QFileInfo(nativePath).absolutePath()) ||
-         !file.open(QIODevice::WriteOnly | QIODevice::Append))) {
+    if (fd == -1 &&
+        (!QDir().mkpath(QFileInfo(nativePath).absolutePath()) || (fd = openFile()) == -1)) {
         return Outcome::NotOpened;
     }
-    if (file.write(out) != out.size() || !file.flush()) {
-        return Outcome::NotWritten;
+    qsizetype done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::write(fd, out.constData() + done, size_t(out.size() - done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ::close(fd);
+            return Outcome::NotWritten;
+        }
+        done += n;
     }
-    file.close();
-    return file.error() == QFileDevice::NoError ? Outcome::Written : Outcome::NotWritten;
+    return ::close(fd) == 0 ? Outcome::Written : Outcome::NotWritten;
 }
 
 void LogFileWriter::append(const QString& nativePath, QStringList lines, Done done) {

@@ -120,16 +120,17 @@ QString PathSpace::resolveBelow(QString native, const QStringList& parts) const 
         QString next = native + QLatin1Char('/') + part;
         if (existing && !QFileInfo::exists(next)) {
             // Windows names match without regard to case: reuse an existing entry.
+            existing = false;
             const QStringList entries = QDir(native).entryList(QDir::AllEntries | QDir::Hidden |
                                                                QDir::System | QDir::NoDotAndDotDot);
             for (const QString& e : entries) {
                 if (e.compare(part, Qt::CaseInsensitive) == 0) {
                     next = native + QLatin1Char('/') + e;
+                    existing = true;
                     break;
                 }
             }
         }
-        existing = existing && QFileInfo::exists(next);
         native = next;
     }
     return native;
