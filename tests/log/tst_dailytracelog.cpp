@@ -23,6 +23,7 @@ private Q_SLOTS:
     void incidentListCap();
     void failedWriteKeepsLines();
     void backgroundWrites();
+    void linesOnTheirWayDoNotCount();
     void waitingLinesAreBounded();
     void uptimeText_data();
     void uptimeText();
@@ -318,6 +319,30 @@ void TestDailyTraceLog::backgroundWrites() {
     QVERIFY(f.listeLog.rows().join('\n').contains(QStringLiteral(":kept")));
     QVERIFY(
         f.listeIncidents.rows().join('\n').contains(QStringLiteral("Lib_Public:TraceLogForce")));
+}
+
+// The lines of a batch on its way stay in the list until written; the next batch
+// waits for as many new lines as the setting says, not for the first line logged
+// meanwhile.
+void TestDailyTraceLog::linesOnTheirWayDoNotCount() {
+    TraceLogFixture f;
+    f.p.state.PbBFrmSetupChargee = true;
+    f.texteLogNbMaxlignes.setText(QStringLiteral("5"));
+    f.log.writeInBackground();
+    for (int i = 0; i < 5; ++i) {
+        f.log.line(QStringLiteral("first ") + QString::number(i)); // the fifth hands a batch over
+    }
+    for (int i = 0; i < 3; ++i) {
+        f.log.line(QStringLiteral("then ") + QString::number(i)); // while it is on its way
+    }
+    f.log.waitForWrites();
+    f.log.waitForWrites();
+    QCOMPARE(f.listeLog.count(), 3);
+    QCOMPARE(f.fileLines(QStringLiteral("20240131")).size(), 9 + 5);
+    f.log.line(QStringLiteral("then 3"));
+    f.log.line(QStringLiteral("then 4"));
+    f.log.TraceLogForceNow(f.listeLog);
+    QCOMPARE(f.fileLines(QStringLiteral("20240131")).size(), 9 + 10);
 }
 
 void TestDailyTraceLog::waitingLinesAreBounded() {
