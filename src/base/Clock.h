@@ -10,4 +10,6 @@ public:
     virtual ~Clock() = default;
     virtual quint64 millisecondsSinceBoot() const = 0;
     virtual QDateTime localDateTime() const = 0;
+    // The local time of day alone, which a clock may give more cheaply.
+    virtual QTime localTime() const { return localDateTime().time(); }
 };

@@ -55,6 +55,8 @@ QString ClearChaine(QString& text);
 QString fromWindows1252(const QByteArray& bytes);
 // Characters that have no Windows-1252 code become "?".
 QByteArray toWindows1252(const QString& text);
+// The same, appended to out (one buffer for many lines).
+void appendWindows1252(QByteArray& out, QStringView text);
 // The Windows-1252 code of one character, 63 ("?") when it has none.
 int windows1252Code(QChar c);
 

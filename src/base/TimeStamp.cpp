@@ -30,5 +30,5 @@ QString TimeWithMilliseconds(const QTime& t) {
 QString TimingMilliSec(const Clock& clock) {
     // Called for every row of the relay's lists: built directly, not through the
     // general date pattern.
-    return TimeWithMilliseconds(clock.localDateTime().time());
+    return TimeWithMilliseconds(clock.localTime());
 }

@@ -32,6 +32,15 @@ QString incidentText(const QString& message) {
     return text.mid(colons);
 }
 
+// One allocation for the row, not two.
+QString joined(QStringView prefix, const QString& message) {
+    QString row;
+    row.reserve(prefix.size() + message.size());
+    row += prefix;
+    row += message;
+    return row;
+}
+
 // An error report that goes nowhere, for the date helper when no report is wired.
 class DiscardErrors final : public ErrorReporter {
 public:
@@ -45,38 +54,71 @@ DailyTraceLog::DailyTraceLog(ProgramState& state, const Clock& clock, UptimeCoun
     : m_state(state), m_clock(clock), m_uptime(uptime), m_paths(paths), m_lists(lists),
       m_facts(facts) {}
 
-QString DailyTraceLog::linePrefix(qint16 marker1, qint16 marker2) {
-    QString prefix = TimeWithMilliseconds(m_clock.localDateTime().time());
-    prefix += QStringLiteral(" :");
+DailyTraceLog::LinePrefix DailyTraceLog::linePrefix(qint16 marker1, qint16 marker2) {
+    LinePrefix prefix;
+    const auto addDigits = [&prefix](int value, int digits) {
+        for (int d = digits - 1; d >= 0; --d) {
+            prefix.text[prefix.size + d] = char16_t(u'0' + value % 10);
+            value /= 10;
+        }
+        prefix.size += digits;
+    };
+    const QTime time = m_clock.localTime();
+    addDigits(time.hour(), 2);
+    prefix.add(u':');
+    addDigits(time.minute(), 2);
+    prefix.add(u':');
+    addDigits(time.second(), 2);
+    prefix.add(u':');
+    addDigits(time.msec(), 3);
+    prefix.add(" :");
     if (marker1 == -2 && marker2 == -2) {
-        prefix += QStringLiteral("Debug:");
+        prefix.add("Debug:");
     } else {
-        prefix += marker1 < 0 ? QStringLiteral(" :") : QString::number(marker1) + QLatin1Char(':');
-        if (marker2 < 0) {
-            prefix += QStringLiteral(" :");
-        } else if (marker2 <= 9) {
-            prefix += QChar(u'0' + marker2);
-            prefix += QLatin1Char(':');
+        if (marker1 < 0) {
+            prefix.add(" :");
         } else {
-            prefix += QChar(char16_t(marker2 + 55));
-            prefix += QLatin1Char(':');
+            // At most five digits: a qint16 that is not negative.
+            char digits[8];
+            int n = 0;
+            for (int value = marker1; n == 0 || value > 0; value /= 10) {
+                digits[n++] = char('0' + value % 10);
+            }
+            while (n > 0) {
+                prefix.add(char16_t(digits[--n]));
+            }
+            prefix.add(u':');
+        }
+        if (marker2 < 0) {
+            prefix.add(" :");
+        } else if (marker2 <= 9) {
+            prefix.add(char16_t(u'0' + marker2));
+            prefix.add(u':');
+        } else {
+            prefix.add(char16_t(marker2 + 55));
+            prefix.add(u':');
         }
     }
 
     // Elapsed column: short gaps add up until they pass 20 ms.
     const qint64 now = m_uptime.TickCountMilliSec();
+    m_lineTick = now;
     const qint64 elapsed = now - m_reference;
     if (m_reference == 0) {
-        prefix += QStringLiteral("    :");
+        prefix.add("    :");
         m_reference = now;
     } else if (elapsed <= 20) {
-        prefix += QStringLiteral("    :");
+        prefix.add("    :");
     } else if (elapsed <= 9999) {
-        prefix += QString::number(elapsed).rightJustified(4, QLatin1Char(' '));
-        prefix += QLatin1Char(':');
+        int digits = elapsed >= 1000 ? 4 : elapsed >= 100 ? 3 : elapsed >= 10 ? 2 : 1;
+        for (int pad = digits; pad < 4; ++pad) {
+            prefix.add(u' ');
+        }
+        addDigits(int(elapsed), digits);
+        prefix.add(u':');
         m_reference = now;
     } else {
-        prefix += QStringLiteral("xxxx:");
+        prefix.add("xxxx:");
         m_reference = now;
     }
     return prefix;
@@ -114,7 +156,7 @@ void DailyTraceLog::TraceLog(qint16 marker1, qint16 marker2, const QString& mess
 
 void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& message, bool incident,
                             qint16 incidentNumber, bool writeAllowed) {
-    QString prefix = linePrefix(marker1, marker2);
+    LinePrefix prefix = linePrefix(marker1, marker2);
 
     const bool setupLoaded = m_state.PbBFrmSetupChargee;
     if (setupLoaded) {
@@ -125,26 +167,27 @@ void DailyTraceLog::logLine(qint16 marker1, qint16 marker2, const QString& messa
             m_lists.ListeLogTemp.clear();
         }
         if (m_lists.ListeLog.isEmpty()) {
-            prefix = RemplaceChaine(prefix, QStringLiteral("*"), 1, 1);
+            prefix.text[0] = u'*'; // the first line of a batch
         }
-        m_lists.ListeLog.addItem(prefix + message);
+        m_lists.ListeLog.addItem(joined(prefix.view(), message));
         dropOldestWaiting(m_lists.ListeLog);
     } else {
         if (m_lists.ListeLogTemp.isEmpty()) {
-            prefix = RemplaceChaine(prefix, QStringLiteral("*"), 1, 1);
+            prefix.text[0] = u'*';
         }
-        m_lists.ListeLogTemp.addItem(prefix + message);
+        m_lists.ListeLogTemp.addItem(joined(prefix.view(), message));
         dropOldestWaiting(m_lists.ListeLogTemp);
     }
 
     if (m_mirror) {
-        m_mirror->traceLine(prefix, message, incident || incidentNumber >= 0);
+        m_mirror->traceLine(prefix.view().toString(), message, incident || incidentNumber >= 0);
     }
 
-    const bool automaticWrite = !m_writing && m_uptime.TickCountMilliSec() >= m_retryAfter;
+    const bool automaticWrite = !m_writing && m_lineTick >= m_retryAfter;
     if (incident || incidentNumber >= 0) {
         m_lists.ListeIncidents.addCapped(m_clock.localDateTime().toString(QStringLiteral("dd/MM")) +
-                                         QLatin1Char(' ') + prefix + incidentText(message));
+                                         QLatin1Char(' ') + prefix.view().toString() +
+                                         incidentText(message));
         m_lists.CheckIncidents.setValue(1);
         if (setupLoaded && writeAllowed && automaticWrite) {
             TraceLogForce(m_lists.ListeLog); // incidents reach the file at once

@@ -101,7 +101,19 @@ private:
     // One line, already cut to its length, into the lists and the file.
     void logLine(qint16 marker1, qint16 marker2, const QString& message, bool incident,
                  qint16 incidentNumber, bool writeAllowed);
-    QString linePrefix(qint16 marker1, qint16 marker2);
+    // "hh:mm:ss:mmm :m1:m2:elapsed:", built in place: every line has one.
+    struct LinePrefix {
+        char16_t text[32];
+        qsizetype size = 0;
+        void add(char16_t c) { text[size++] = c; }
+        void add(const char* ascii) {
+            while (*ascii) {
+                add(char16_t(*ascii++));
+            }
+        }
+        QStringView view() const { return QStringView(text, size); }
+    };
+    LinePrefix linePrefix(qint16 marker1, qint16 marker2);
     QString logFolder() const;
     void writeBatch(ListField& list, const QString& fileName, const QDateTime& now);
     void batchDone(LogFileWriter::Outcome outcome, ListField& list, const QString& today,
@@ -123,6 +135,7 @@ private:
     TraceMirror* m_mirror = nullptr;
 
     qint64 m_reference = 0;   // uptime of the last line that reset the elapsed column
+    qint64 m_lineTick = 0;    // uptime read for the line being logged
     QString m_lastBannerDate; // "dd/MM/yyyy"
     QString m_lastPurgeDate;
     bool m_warned45 = false;

@@ -33,10 +33,14 @@ void LogFileWriter::startThread() {
 }
 
 LogFileWriter::Outcome LogFileWriter::write(const QString& nativePath, const QStringList& lines) {
-    QByteArray out;
-    out.reserve(lines.size() * 90);
+    qsizetype size = 0;
     for (const QString& line : lines) {
-        out += toWindows1252(line);
+        size += line.size() + 2;
+    }
+    QByteArray out;
+    out.reserve(size);
+    for (const QString& line : lines) {
+        appendWindows1252(out, line);
         out += "\r\n";
     }
     // Plain system calls: a batch costs one open, one write and one close, with no

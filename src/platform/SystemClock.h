@@ -16,8 +16,13 @@ class SystemClock final : public Clock {
 public:
     quint64 millisecondsSinceBoot() const override;
     QDateTime localDateTime() const override;
+    // Without building a date and time: the trace log asks for it on every line.
+    QTime localTime() const override;
 
 private:
+    // Milliseconds since the epoch, and the zone's offset from UTC then.
+    qint64 nowWithOffset(int& offsetSeconds) const;
+
     mutable std::mutex m_mutex; // the alert mail asks from its own thread
     mutable qint64 m_offsetMinute = -1;
     mutable int m_offsetSeconds = 0;

@@ -1,6 +1,7 @@
 #include "ManualClock.h"
 #include "RecordingReporter.h"
 #include "base/TextFormat.h"
+#include "base/VisibleText.h"
 
 #include <QtTest>
 
@@ -73,6 +74,41 @@ private Q_SLOTS:
         QCOMPARE(text.at(0x9F), QChar(0x178));
         QCOMPARE(windows1252Code(QChar(0x80)), int('?')); // a C1 control the page lacks
         QCOMPARE(toWindows1252(QStringLiteral("Ω\U0001F3B5x") + QChar(0xDC00)), QByteArray("??x?"));
+    }
+
+    // Text is converted and searched many characters at a time: a character that
+    // needs a look at any place in or across those blocks is still seen.
+    void wideBlocks_data() {
+        QTest::addColumn<QString>("special");
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<bool>("control");
+        QTest::newRow("e acute") << QStringLiteral("é") << QByteArray("\xE9") << false;
+        QTest::newRow("euro") << QStringLiteral("€") << QByteArray("\x80") << false;
+        QTest::newRow("beyond the page") << QStringLiteral("Ω") << QByteArray("?") << false;
+        QTest::newRow("pair") << QStringLiteral("\U0001F3B5") << QByteArray("?") << false;
+        QTest::newRow("highest") << QString(QChar(0xFFFF)) << QByteArray("?") << false;
+        QTest::newRow("CR") << QStringLiteral("\r") << QByteArray("\r") << true;
+        QTest::newRow("NUL") << QString(QChar(0)) << QByteArray(1, '\0') << true;
+        QTest::newRow("unit separator") << QStringLiteral("\x1F") << QByteArray("\x1F") << true;
+        QTest::newRow("DEL") << QStringLiteral("\x7F") << QByteArray("\x7F") << true;
+        QTest::newRow("blank") << QStringLiteral(" ") << QByteArray(" ") << false;
+    }
+    void wideBlocks() {
+        QFETCH(QString, special);
+        QFETCH(QByteArray, code);
+        QFETCH(bool, control);
+        for (int length = 1; length <= 41; ++length) {
+            for (int at = 0; at < length; ++at) {
+                const QString text = QString(at, u'a') + special + QString(length - at - 1, u'b');
+                const QByteArray bytes =
+                    QByteArray(at, 'a') + code + QByteArray(length - at - 1, 'b');
+                QCOMPARE(toWindows1252(text), bytes);
+                QCOMPARE(hasControlCharacter(text), control);
+            }
+        }
+        QByteArray out("kept:");
+        appendWindows1252(out, u"x\u00E9y");
+        QCOMPARE(out, QByteArray("kept:x\xE9y"));
     }
 
     void n2s_data() {
