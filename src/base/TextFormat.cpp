@@ -514,8 +514,16 @@ qsizetype indexOfIgnoringCase(const QString& text, QStringView needle, qsizetype
         }
         return QChar(c).toCaseFolded().unicode() == lowered;
     };
+    // Only letters have other cases: a needle that starts with anything else (a
+    // tag's "<") has its candidates found by the toolkit's wide search.
+    const bool firstIsLetter = first >= u'a' && first <= u'z';
     for (qsizetype i = from; i + n <= text.size(); ++i) {
-        if (!same(hay[i], first)) {
+        if (!firstIsLetter) {
+            i = QStringView(text).indexOf(QChar(first), i);
+            if (i < 0 || i + n > text.size()) {
+                return -1;
+            }
+        } else if (!same(hay[i], first)) {
             continue;
         }
         qsizetype k = 1;

@@ -110,6 +110,9 @@ PlayerCommand playerCommandFor(qint16 listener, const QString& message, ErrorRep
 }
 
 std::optional<QString> refusalOf(const QString& message) {
+    if (!hasControlCharacter(message)) {
+        return std::nullopt; // the usual case, seen in one pass
+    }
     static const QString tags[] = {QStringLiteral("<SD4:"), QStringLiteral("<Msg:"),
                                    QStringLiteral("<RDS:"), QStringLiteral("<NoSound4:")};
     for (const QString& tag : tags) {
