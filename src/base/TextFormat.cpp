@@ -35,6 +35,9 @@ QByteArray UTF8_Encode_System(const QString& text) {
     }
     // The units take "&" as a separator: each ampersand becomes the word "et" with
     // one blank on each side, without doubling the blanks already there.
+    if (!bytes.contains('&')) {
+        return bytes; // the usual command: nothing to replace
+    }
     bytes.replace(" & ", " et ");
     bytes.replace("& ", " et ");
     bytes.replace(" &", " et ");

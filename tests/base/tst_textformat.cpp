@@ -21,8 +21,8 @@ private Q_SLOTS:
             << QStringLiteral("<SD<sd<Sd4:x>") << QStringLiteral("<SD4:") << 0LL;
         QTest::newRow("tag start too near the end")
             << QStringLiteral("<RDS:PS><SD4") << QStringLiteral("<SD4:") << 0LL;
-        QTest::newRow("tag after from") << QStringLiteral("<sd4:a><SD4:b>") << QStringLiteral("<SD4:")
-                                        << 1LL;
+        QTest::newRow("tag after from")
+            << QStringLiteral("<sd4:a><SD4:b>") << QStringLiteral("<SD4:") << 1LL;
         QTest::newRow("absent") << QStringLiteral("<RDS:PS>") << QStringLiteral("<SD4:") << 0LL;
         QTest::newRow("after from") << QStringLiteral("OK ok Ok") << QStringLiteral("ok") << 1LL;
         QTest::newRow("negative from") << QStringLiteral("abcABC") << QStringLiteral("abc") << -3LL;
